@@ -1,0 +1,19 @@
+# Debian's OpenCV 4.6 module packages ship neither a CMake config nor pkg-config files, so the
+# headers and libraries are found directly.
+find_path(OpenCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
+set(OpenCV_LIBS "")
+foreach(module core imgproc imgcodecs videoio highgui)
+  find_library(OpenCV_${module}_LIBRARY opencv_${module} REQUIRED)
+  list(APPEND OpenCV_LIBS ${OpenCV_${module}_LIBRARY})
+endforeach()
+add_library(opencv INTERFACE)
+target_include_directories(opencv SYSTEM INTERFACE ${OpenCV_INCLUDE_DIR})
+target_link_libraries(opencv INTERFACE ${OpenCV_LIBS})
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
+pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+find_package(Threads REQUIRED)
+find_package(GTest REQUIRED)
+find_package(benchmark QUIET)

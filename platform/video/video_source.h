@@ -1,0 +1,44 @@
+// The device layer behind capture and enumeration: real V4L2 inputs or simulated ones.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+namespace platform {
+
+// One opened video input.
+class VideoSource {
+public:
+    virtual ~VideoSource() = default;
+    // Delivers the next frame (8-bit BGR for cameras). May block; returns false on failure.
+    virtual bool read(cv::Mat& frame) = 0;
+    // Any thread: asks a read in progress to give up soon. Reads after it fail.
+    virtual void interrupt() {}
+};
+
+// A video input as the system's enumerator lists it, at its capture index.
+struct VideoInputInfo {
+    bool bindable = true;                    // its property store can be opened
+    std::optional<std::u16string> description;
+    std::optional<std::u16string> friendlyName;
+};
+
+class VideoSourceProvider {
+public:
+    virtual ~VideoSourceProvider() = default;
+    // Entry i is the device that open(i) opens.
+    virtual std::vector<VideoInputInfo> listInputs() = 0;
+    // Null when the device cannot be opened.
+    virtual std::unique_ptr<VideoSource> open(int index) = 0;
+};
+
+// The provider in use: the V4L2 one unless a scenario or a test installs another.
+std::shared_ptr<VideoSourceProvider> CurrentVideoSourceProvider();
+void SetVideoSourceProvider(std::shared_ptr<VideoSourceProvider> provider);
+std::shared_ptr<VideoSourceProvider> CreateV4l2VideoSourceProvider();
+
+} // namespace platform

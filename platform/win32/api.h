@@ -1,0 +1,97 @@
+// The Win32 functions the system calls: windows and messages, GDI, system services.
+#pragma once
+
+#include "platform/win32/constants.h"
+#include "platform/win32/structs.h"
+#include "platform/win32/types.h"
+
+#define WINAPI
+#define CALLBACK
+
+typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+// Windows and messages (platform/window)
+LONG GetWindowLongW(HWND hwnd, int index);
+LONG SetWindowLongW(HWND hwnd, int index, LONG value);
+BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+BOOL GetClientRect(HWND hwnd, LPRECT rect);
+BOOL ScreenToClient(HWND hwnd, LPPOINT point);
+BOOL ClientToScreen(HWND hwnd, LPPOINT point);
+HWND GetDlgItem(HWND dialog, int id);
+int GetDlgCtrlID(HWND hwnd);
+HWND GetParent(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+BOOL IsIconic(HWND hwnd);
+BOOL IsZoomed(HWND hwnd);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL ShowWindow(HWND hwnd, int command);
+BOOL DestroyWindow(HWND hwnd);
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL UpdateWindow(HWND hwnd);
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
+int GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
+LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+int GetSystemMetrics(int index);
+HMENU GetSystemMenu(HWND hwnd, BOOL revert);
+BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text);
+int GetMenuItemCount(HMENU menu);
+UINT GetMenuItemID(HMENU menu, int position);
+UINT GetMenuState(HMENU menu, UINT item, UINT flags);
+int GetMenuStringW(HMENU menu, UINT item, LPWSTR buffer, int size, UINT flags);
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size);
+HINSTANCE GetModuleHandleW(LPCWSTR name);
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls);
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+
+// GDI (platform/gdi)
+HDC GetDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC dc);
+HWND WindowFromDC(HDC dc);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+int GetObjectW(HGDIOBJ object, int size, LPVOID out);
+COLORREF GetPixel(HDC dc, int x, int y);
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour);
+int SetStretchBltMode(HDC dc, int mode);
+int GetStretchBltMode(HDC dc);
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
+                  DWORD rop);
+int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                      UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info,
+                      UINT usage);
+COLORREF SetBkColor(HDC dc, COLORREF colour);
+// Only the ETO_OPAQUE fill of the rectangle is drawn; text is not rendered.
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+BOOL DestroyIcon(HICON icon);
+
+// System services (platform/system)
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+void Sleep(DWORD milliseconds);
+DWORD GetTickCount();
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, size_t stackSize,
+                    LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags,
+                    DWORD* threadId);
+BOOL CloseHandle(HANDLE handle);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR narrow,
+                        int narrowSize, LPCSTR defaultChar, BOOL* usedDefault);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowLength, LPWSTR wide,
+                        int wideSize);
+
+// Device and power notifications (platform/notify)
+HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
+BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);
