@@ -1,4 +1,5 @@
 # Writes OUT, a C++ file holding each of FILES as bytes, listed in embedded::Files().
+string(REPLACE "|" ";" FILES "${FILES}")
 set(body "// Generated from the files in res/; do not edit.\n#include <cstddef>\n#include \"platform/framework/embedded_files.h\"\nnamespace {\n")
 set(table "")
 set(i 0)
