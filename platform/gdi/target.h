@@ -27,4 +27,10 @@ void SetWindowTargetResolver(WindowTargetResolver resolver, WindowDrawnNotifier 
 // screenshots). Returns null for an invalid DC.
 std::shared_ptr<Surface> SurfaceOfDC(HDC dc, RECT* clip = nullptr);
 
+// Icons: `pixels` are width x height words 0xAARRGGBB, top row first. DrawIcon blends them
+// by their alpha. Destroyed with DestroyIcon.
+HICON CreateIconFromPixels(int width, int height, const uint32_t* pixels);
+// The icon's pixels (as a surface of 0xAARRGGBB words), or null for an invalid handle.
+std::shared_ptr<const Surface> IconPixels(HICON icon);
+
 } // namespace platform::gdi

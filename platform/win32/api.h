@@ -35,6 +35,9 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
+// Top-level windows of the process, in creation order.
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);
 int GetSystemMetrics(int index);
 HMENU GetSystemMenu(HWND hwnd, BOOL revert);
 BOOL AppendMenuW(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text);

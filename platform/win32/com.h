@@ -56,6 +56,7 @@ extern const IID IID_IPropertyBag;
 extern const IID IID_IUnknown;
 extern const GUID GUID_DEVINTERFACE_USB_DEVICE;
 extern const GUID GUID_DEVINTERFACE_AUDIO_RENDER;
+extern const GUID GUID_DEVINTERFACE_AUDIO_CAPTURE;
 
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
