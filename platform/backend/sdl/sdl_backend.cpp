@@ -156,10 +156,23 @@ template <class Task> void SdlBackend::onUi(Task task) {
     wake();
 }
 
+// Set before every SDL_Init: SDL_Quit forgets all hints.
+void SetHints() {
+    // The last window's close box closes that window only, and a first click on an inactive
+    // window counts (a double-click must not lose its first half).
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // Frames are copied 1:1, which the software renderer does as fast as any and on every
+    // display, Xvfb included; SDL_RENDER_DRIVER in the environment still chooses another.
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
+}
+
 bool SdlBackend::startVideo() {
     std::lock_guard lock(m_mutex);
     if (m_videoStarted)
         return true;
+    SetHints();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
     m_wakeEvent = SDL_RegisterEvents(1);
@@ -611,6 +624,7 @@ void SdlBackend::handleWindowEvent(const SDL_WindowEvent& e, const BackendEvents
 // SDL is started here only to learn whether a display exists; the user-interface thread
 // starts it again for good, so that its video functions stay on that thread.
 bool ProbeDisplay(SIZE* screen) {
+    SetHints();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -627,14 +641,6 @@ bool ProbeDisplay(SIZE* screen) {
 } // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend() {
-    // The last window's close box closes that window only, and a first click on an inactive
-    // window counts (a double-click must not lose its first half).
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // Frames are copied 1:1, which the software renderer does as fast as any and on every
-    // display, Xvfb included; SDL_RENDER_DRIVER in the environment still chooses another.
-    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
     SIZE screen{};
     if (!ProbeDisplay(&screen))
         return nullptr;
