@@ -72,7 +72,8 @@ TEST(Utf8, FromUtf16) {
     EXPECT_EQ(Utf8FromUtf16(u"\U0001F600"), "\xf0\x9f\x98\x80");
     // Lone surrogates, at the end or followed by something else, become U+FFFD.
     EXPECT_EQ(Utf8FromUtf16(std::u16string(1, char16_t(0xD83D))), "\xef\xbf\xbd");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd" "a");
+    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd"
+                                                                     "a");
     EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xDE00), char16_t(0xD83D)}),
               "\xef\xbf\xbd\xef\xbf\xbd");
     EXPECT_EQ(Utf8FromUtf16(u""), "");

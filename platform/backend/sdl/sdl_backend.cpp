@@ -36,7 +36,8 @@ struct Placement {
 };
 
 Placement PlacementOf(const RECT& r) {
-    return {r.left, r.top, std::max<LONG>(1, r.right - r.left), std::max<LONG>(1, r.bottom - r.top)};
+    return {r.left, r.top, std::max<LONG>(1, r.right - r.left),
+            std::max<LONG>(1, r.bottom - r.top)};
 }
 
 enum class State { Normal, Maximized, Minimized };
@@ -166,6 +167,8 @@ void SetHints() {
     // Frames are copied 1:1, which the software renderer does as fast as any and on every
     // display, Xvfb included; SDL_RENDER_DRIVER in the environment still chooses another.
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
+    // ...and it writes straight to the X server, not through an OpenGL window texture.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 }
 
 bool SdlBackend::startVideo() {
@@ -350,8 +353,8 @@ void SdlBackend::restoreByHand(DesktopWindow& w) {
         // Like a desktop, bring a window back to the placement it had before minimising.
         w.state = w.maximizedBeforeMinimize ? State::Maximized : State::Normal;
         SDL_ShowWindow(w.window);
-        notice(w.hwnd, w.state == State::Maximized ? &BackendEvents::maximized
-                                                   : &BackendEvents::restored);
+        notice(w.hwnd,
+               w.state == State::Maximized ? &BackendEvents::maximized : &BackendEvents::restored);
         return;
     }
     if (w.state == State::Maximized) {
@@ -426,8 +429,8 @@ void SdlBackend::setIconPixels(HWND hwnd, int width, int height, std::vector<uin
     DesktopWindow* w = find(hwnd);
     if (!w)
         return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32,
+                                                              width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!surface)
         return;
     SDL_SetWindowIcon(w->window, surface);
@@ -630,8 +633,8 @@ bool ProbeDisplay(SIZE* screen) {
     const char* driver = SDL_GetCurrentVideoDriver();
     SDL_DisplayMode mode;
     const bool usable = driver && std::strcmp(driver, "dummy") != 0 &&
-                        std::strcmp(driver, "offscreen") != 0 &&
-                        SDL_GetNumVideoDisplays() > 0 && SDL_GetDesktopDisplayMode(0, &mode) == 0;
+                        std::strcmp(driver, "offscreen") != 0 && SDL_GetNumVideoDisplays() > 0 &&
+                        SDL_GetDesktopDisplayMode(0, &mode) == 0;
     if (usable)
         *screen = {mode.w, mode.h};
     SDL_Quit();
