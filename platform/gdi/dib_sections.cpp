@@ -50,6 +50,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 }
 
 int GetObjectW(HGDIOBJ object, int size, LPVOID out) {
+    RecordGdiCall("GetObjectW", nullptr, {long(size)}, nullptr, object);
     std::lock_guard<std::mutex> lock(GdiObjectLock());
     auto bitmap = FindGdiObjectOf<DibBitmap>(object);
     if (!bitmap)

@@ -69,6 +69,7 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
 }
 
 BOOL DestroyIcon(HICON icon) {
+    RecordGdiCall("DestroyIcon", nullptr, {}, nullptr, icon);
     std::lock_guard<std::mutex> lock(GdiObjectLock());
     if (!FindGdiObjectOf<IconObject>(icon))
         return FALSE;

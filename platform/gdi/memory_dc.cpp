@@ -68,6 +68,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
+    RecordGdiCall("DeleteObject", nullptr, {}, nullptr, object);
     std::lock_guard<std::mutex> lock(GdiObjectLock());
     auto bitmap = FindGdiObjectOf<DibBitmap>(object);
     if (!bitmap || bitmap->selectedInto != nullptr)

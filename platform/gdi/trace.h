@@ -32,6 +32,7 @@ struct GdiCall {
 //   GetPixel {x, y}   SetPixel {x, y, colour}
 //   CreateCompatibleDC {}   DeleteDC {}   SelectObject {} (info = the object)
 //   CreateDIBSection {usage} (info = the BITMAPINFO)   WindowFromDC {} (hwnd = result)
+//   DeleteObject {}, GetObjectW {size}, DestroyIcon {}: dc null, info = the object
 
 // While a trace is installed, every GDI call (from any thread) appends one entry to it, under
 // a lock. Pass null to stop tracing.
