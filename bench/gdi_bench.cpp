@@ -7,6 +7,7 @@
 // (both use OpenCV's parallel resize) and again with OpenCV limited to one thread.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <opencv2/core.hpp>
@@ -100,18 +101,18 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-                m_cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
+                m_real[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
+                m_cpu[run.benchmark_name()].push_back(run.GetAdjustedCPUTime());
             }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        const double copy = m_times["BM_MemcpyFrame"];
+        const double copy = real("BM_MemcpyFrame");
         std::printf("\nOpenCV default threads: %d\n", cv::getNumThreads());
         for (const char* arg : {"0", "1"}) {
-            const double gdi = m_times[std::string("BM_StretchDIBitsHalftone/") + arg];
-            const double resize = m_times[std::string("BM_ResizeArea/") + arg];
+            const double gdi = real(std::string("BM_StretchDIBitsHalftone/") + arg);
+            const double resize = real(std::string("BM_ResizeArea/") + arg);
             if (gdi > 0 && resize > 0 && copy > 0)
                 std::printf("%s: StretchDIBits / resize = %.3f, StretchDIBits / memcpy = %.2f, "
                             "resize / memcpy = %.2f\n",
@@ -120,15 +121,26 @@ public:
         }
         // With one thread all work is on the timed thread, so CPU time is the work itself,
         // unaffected by other load on the machine.
-        const double gdiCpu = m_cpu["BM_StretchDIBitsHalftone/1"];
-        const double resizeCpu = m_cpu["BM_ResizeArea/1"];
+        const double gdiCpu = cpu("BM_StretchDIBitsHalftone/1");
+        const double resizeCpu = cpu("BM_ResizeArea/1");
         if (gdiCpu > 0 && resizeCpu > 0)
             std::printf("one thread, CPU time: StretchDIBits / resize = %.3f\n",
                         gdiCpu / resizeCpu);
     }
 
 private:
-    std::map<std::string, double> m_times, m_cpu;
+    // Medians over repetitions (--benchmark_repetitions), so a burst of load on a shared
+    // machine does not decide the ratios.
+    static double Median(std::vector<double> values) {
+        if (values.empty())
+            return 0;
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    }
+    double real(const std::string& name) { return Median(m_real[name]); }
+    double cpu(const std::string& name) { return Median(m_cpu[name]); }
+
+    std::map<std::string, std::vector<double>> m_real, m_cpu;
 };
 
 } // namespace

@@ -69,7 +69,7 @@ bool ResizeWithOpenCv(const DibSource& source, const StretchAxis& x, const Stret
 template <int Channels> void StoreRun(const uint8_t* from, int step, int64_t count, uint32_t* to) {
     int64_t i = 0;
     if constexpr (Channels == 3) {
-        // Forward runs, four pixels (twelve bytes) at a time.
+        // Forward runs, four pixels (twelve bytes) at a time; x86 is little-endian.
         if (step == 3)
             for (; i + 4 <= count; i += 4, from += 12) {
                 uint32_t a, b, c;

@@ -14,14 +14,17 @@ namespace platform::gdi {
 void DrawNearest(const Canvas& canvas, const DibSource& source, const StretchAxis& x,
                  const StretchAxis& y);
 
-// Area averaging (a box filter with fractional coverage) along an axis that shrinks, bilinear
-// along one that enlarges, each on pixel centres.
+// Along an axis with k = srcLen / destLen, destination pixel u covers source positions
+// [src + u k, src + (u + 1) k). Where the axis shrinks (k >= 1) it is the coverage-weighted
+// mean of the source pixels in that span (a box filter with fractional coverage); where it
+// enlarges (k < 1) it interpolates linearly between the two source pixel centres around the
+// span's centre, the edge pixels repeated beyond the outermost centres.
 void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAxis& x,
                   const StretchAxis& y);
 
 // The generic form of DrawHalftone, for any mapping: fills `words` (area.width() per row) and
-// marks which columns and rows map onto the source. Exposed for DrawHalftone's fast path to
-// fall back on.
+// marks which columns and rows map onto the source. DrawHalftone falls back on it where
+// OpenCV's resize cannot express the mapping.
 struct HalftoneBlock {
     PixelBox area;
     uint32_t* words = nullptr;
