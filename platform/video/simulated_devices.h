@@ -2,9 +2,9 @@
 // test patterns or file contents, failure modes, plug and unplug at run time, and counters.
 //
 //   auto sim = platform::InstallSimulatedVideoProvider();
-//   sim->setInput(0, {.friendlyName = u"USB Camera"});
-//   sim->setInput(1, {.friendlyName = u"HDMI Capture",
-//                     .picture = platform::SimulatedPicture::Pattern(1280, 720, 30)});
+//   sim->setInput(0, platform::SimulatedInput::Named(u"USB Camera"));
+//   sim->setInput(1, platform::SimulatedInput::Named(
+//                        u"HDMI Capture", platform::SimulatedPicture::Pattern(1280, 720, 30)));
 //   sim->setPlugged(1, false);   // unplug: opens fail, reads of open sources fail at once
 #pragma once
 
@@ -67,6 +67,9 @@ struct SimulatedInput {
     // The fault of reads starts after each open has delivered `faultAfterFrames` frames.
     SimulatedFault fault = SimulatedFault::None;
     int faultAfterFrames = 0;
+
+    // An input with this FriendlyName and no Description.
+    static SimulatedInput Named(std::u16string friendlyName, SimulatedPicture picture = {});
 };
 
 // Counters of one input, over all its opens.

@@ -2,6 +2,7 @@
 #include "platform/video/simulated/frame_producers.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -101,6 +102,12 @@ private:
     cv::VideoCapture m_video;
 };
 
+// OpenCV complains on stderr about paths it cannot open; a missing file is no news.
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
 } // namespace
 
 std::unique_ptr<FrameProducer> MakeFrameProducer(const SimulatedPicture& picture) {
@@ -113,12 +120,16 @@ std::unique_ptr<FrameProducer> MakeFrameProducer(const SimulatedPicture& picture
         return std::make_unique<PatternProducer>(size);
     }
     case SimulatedPicture::Kind::ImageFile: {
+        if (!IsFile(picture.path))
+            return nullptr;
         cv::Mat image = cv::imread(picture.path, cv::IMREAD_COLOR);
         if (image.empty())
             return nullptr;
         return std::make_unique<ImageProducer>(std::move(image));
     }
     case SimulatedPicture::Kind::VideoFile: {
+        if (!IsFile(picture.path))
+            return nullptr;
         auto producer = std::make_unique<VideoFileProducer>(picture.path);
         if (!producer->opened())
             return nullptr;

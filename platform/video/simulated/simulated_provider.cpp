@@ -29,6 +29,13 @@ SimulatedPicture SimulatedPicture::Video(std::string path, double fps) {
     return picture;
 }
 
+SimulatedInput SimulatedInput::Named(std::u16string friendlyName, SimulatedPicture picture) {
+    SimulatedInput input;
+    input.friendlyName = std::move(friendlyName);
+    input.picture = std::move(picture);
+    return input;
+}
+
 SimulatedVideoProvider::SimulatedVideoProvider() = default;
 SimulatedVideoProvider::~SimulatedVideoProvider() = default;
 
