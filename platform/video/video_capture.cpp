@@ -54,6 +54,16 @@ bool VideoCapture::open(int index, int apiPreference, const std::vector<int>& /*
     return open(index, apiPreference);
 }
 
+bool VideoCapture::open(const cv::String& /*filename*/, int /*apiPreference*/) {
+    release();
+    return false;
+}
+
+bool VideoCapture::open(const cv::String& filename, int apiPreference,
+                        const std::vector<int>& /*params*/) {
+    return open(filename, apiPreference);
+}
+
 bool VideoCapture::isOpened() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->current != nullptr;
