@@ -74,12 +74,19 @@ TEST_F(ComEnumeratorTest, CreatingNeedsComOnTheCallingThread) {
 }
 
 TEST_F(ComEnumeratorTest, InitialisationIsCountedPerThread) {
+    const int before = platform::ComInitializations();
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
-    EXPECT_EQ(platform::ComInitializations(), 2);
+    EXPECT_EQ(platform::ComInitializations(), before + 1);
     CoUninitialize();
     int onOtherThread = -1;
-    std::thread([&] { onOtherThread = platform::ComInitializations(); }).join();
+    HRESULT first = E_FAIL;
+    std::thread([&] {
+        onOtherThread = platform::ComInitializations();
+        first = CoInitialize(nullptr);
+        CoUninitialize();
+    }).join();
     EXPECT_EQ(onOtherThread, 0);
+    EXPECT_EQ(first, S_OK);
 }
 
 TEST_F(ComEnumeratorTest, EmptyCategoryGivesSFalseAndNoEnumerator) {
