@@ -26,6 +26,8 @@ cv::Mat ToEightBit(const cv::Mat& src) {
 
 // The colour conversion code for src -> dst channel counts; -1 for a plain copy.
 int ConversionCode(int srcChannels, int dstChannels, bool swapRB) {
+    if (srcChannels == dstChannels && (srcChannels == 1 || !swapRB))
+        return -1;
     if (srcChannels == 1)
         return dstChannels == 3 ? cv::COLOR_GRAY2BGR : cv::COLOR_GRAY2BGRA;
     if (dstChannels == 1)
