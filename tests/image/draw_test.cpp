@@ -207,19 +207,6 @@ TEST(DrawFitted, ZeroSizeRectangleStretchesToNothing) {
     EXPECT_EQ(Text(target.changed(kBackground)), Text(RECT{0, 0, 0, 0}));
 }
 
-TEST(DrawFitted, KeepsTheBandsBesideThePicture) {
-    CCvvImage holder;
-    Fill(holder, Uniform(1920, 1080, kPicture));
-    MemoryDC target(800, 600, kBackground);
-    RECT area{0, 0, 800, 600};
-    holder.DrawFitted(target.dc(), &area);
-    EXPECT_EQ(target.at(400, 74), kBackground);
-    EXPECT_NE(target.at(400, 75), kBackground);
-    EXPECT_EQ(target.at(400, 300), kPicture);
-    EXPECT_NE(target.at(400, 524), kBackground);
-    EXPECT_EQ(target.at(400, 525), kBackground);
-}
-
 TEST(DrawFittedNoUpscale, FittingPictureIsBlittedOneToOne) {
     CCvvImage holder;
     Fill(holder, Pattern(940, 750));
