@@ -25,6 +25,7 @@ std::shared_ptr<bool> Watchdog(CDialog& dialog) {
 class ViewerLikeDialog : public CDialog {
 public:
     ViewerLikeDialog() : CDialog(IDD_VIEWER_DIALOG) {}
+    ~ViewerLikeDialog() override { *m_alive = false; }
 
     CListBox m_eventLog;
     std::vector<std::string> seen;
@@ -38,8 +39,8 @@ public:
         seen.push_back(m_eventLog.m_hWnd ? "log attached" : "log missing");
         if (endInInit)
             EndDialog(IDOK);
-        platform::PostToUiThread([this] {
-            if (onShown)
+        platform::PostToUiThread([this, alive = m_alive] {
+            if (*alive && onShown)
                 onShown(*this);
         });
         return TRUE;
@@ -61,6 +62,7 @@ public:
     afx_msg void OnKeyUp() {}
 
 protected:
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     void DoDataExchange(CDataExchange* dx) override {
         CDialog::DoDataExchange(dx);
         DDX_Control(dx, IDC_EVENT_LOG, m_eventLog);

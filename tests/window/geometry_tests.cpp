@@ -43,7 +43,7 @@ protected:
 TEST_F(GeometryTest, FrameAndCaptionFollowTheStyle) {
     const RECT r{10, 20, 210, 220};
     struct Case {
-        LONG style;
+        DWORD style;
         RECT client;
     } cases[] = {
         {WS_POPUP, {0, 0, 200, 200}},
@@ -53,7 +53,7 @@ TEST_F(GeometryTest, FrameAndCaptionFollowTheStyle) {
         {WS_CAPTION | WS_THICKFRAME, {0, 0, 192, 169}},
     };
     for (const Case& c : cases) {
-        HWND hwnd = TopLevel(c.style, r);
+        HWND hwnd = TopLevel((LONG)c.style, r);
         EXPECT_EQ(ClientRect(hwnd), c.client) << std::hex << c.style;
         EXPECT_EQ(WindowRect(hwnd), r);
         DestroyWindow(hwnd);

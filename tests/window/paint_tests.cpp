@@ -115,7 +115,7 @@ TEST_F(PaintTest, BlackFrameStaticAndHiddenListBox) {
     HWND parent = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
     platform::PumpUiThread();
     FillWhite(parent);
-    HWND frame = Child(parent, u"Static", 1, WS_VISIBLE | SS_BLACKFRAME, {10, 10, 30, 30});
+    Child(parent, u"Static", 1, WS_VISIBLE | SS_BLACKFRAME, {10, 10, 30, 30});
     HWND list = Child(parent, u"ListBox", 2, WS_BORDER, {40, 40, 90, 90});
     SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)u"entry");
     InvalidateRect(list, nullptr, TRUE);

@@ -152,7 +152,7 @@ TEST_F(ResourceLoading, StringsLoadWithTheWin32BufferRules) {
 
     WCHAR buffer[8];
     EXPECT_EQ(LoadStringW(nullptr, IDS_ABOUTBOX, buffer, 8), 7);
-    EXPECT_EQ(std::u16string(buffer), u"关于 Velvo");
+    EXPECT_EQ(std::u16string(buffer), u"关于 Velv");
     LPCWSTR direct = nullptr;
     EXPECT_EQ(LoadStringW(nullptr, IDS_ABOUTBOX, (LPWSTR)&direct, 0), 17);
     EXPECT_EQ(std::u16string(direct), u"关于 Velvora(&A)...");

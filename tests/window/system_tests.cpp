@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 
