@@ -33,6 +33,9 @@ BOOL UpdateWindow(HWND hwnd);
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// As SendMessageW, giving up after `timeoutMs`; FALSE then (and for an invalid window).
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                            UINT timeoutMs, DWORD_PTR* result);
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Classes known by name: "#32770" (dialog), "Static", "ListBox"; any other name gets

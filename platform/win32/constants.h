@@ -184,6 +184,7 @@
 // Message queue
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define SMTO_NORMAL 0x0000
 
 // Menus
 #define MF_STRING 0x00000000L

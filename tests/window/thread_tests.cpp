@@ -64,9 +64,19 @@ private:
 
 class ThreadTest : public WindowTest {};
 
+// A send that cannot hang the test.
+size_t SendBounded(HWND hwnd, UINT message, WPARAM wParam) {
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(hwnd, message, wParam, 0, SMTO_NORMAL, 5000, &result));
+    return (size_t)result;
+}
+
 TEST_F(ThreadTest, SendMessageRunsOnTheWindowsThread) {
     WindowThread other;
-    EXPECT_EQ((size_t)SendMessageW(other.hwnd(), kAsk, 5, 0), other.id() + 5);
+    EXPECT_EQ(SendBounded(other.hwnd(), kAsk, 5), other.id() + 5);
+    const size_t me = std::hash<std::thread::id>{}(std::this_thread::get_id());
+    EXPECT_EQ((size_t)SendMessageW(AnsweringWindow(), kAsk, 1, 0), me + 1)
+        << "to a window of the same thread the call is direct";
 }
 
 TEST_F(ThreadTest, TwoThreadsSendingToEachOtherDoNotDeadlock) {
@@ -75,7 +85,7 @@ TEST_F(ThreadTest, TwoThreadsSendingToEachOtherDoNotDeadlock) {
     g_peer = mine;
     // The other thread, while answering, sends back to this thread, which is waiting on it.
     const size_t me = std::hash<std::thread::id>{}(std::this_thread::get_id());
-    EXPECT_EQ((size_t)SendMessageW(other.hwnd(), kAskBack, 0, 0), me + 1);
+    EXPECT_EQ(SendBounded(other.hwnd(), kAskBack, 0), me + 1);
     g_peer = nullptr;
 }
 
@@ -83,6 +93,9 @@ TEST_F(ThreadTest, SendingToAWindowWhoseThreadEndedReturnsZero) {
     HWND orphan = nullptr;
     std::thread([&] { orphan = AnsweringWindow(); }).join();
     EXPECT_EQ(SendMessageW(orphan, kAsk, 5, 0), 0);
+    DWORD_PTR result = 1;
+    EXPECT_FALSE(SendMessageTimeoutW(orphan, kAsk, 5, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_EQ(result, 0u);
     EXPECT_FALSE(DestroyWindow(orphan)) << "only its own thread may destroy a window";
 }
 
@@ -109,6 +122,25 @@ TEST_F(ThreadTest, PostedMessagesAndTasksWakeTheLoop) {
     platform::PostToUiThread([&] { order.push_back(1); });
     ASSERT_TRUE(PumpUntil([&] { return order.size() == 2; }));
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST_F(ThreadTest, SendTimeoutGivesUpOnABusyThread) {
+    std::atomic<HWND> hwnd{nullptr};
+    std::atomic<bool> release{false};
+    std::thread busy([&] {
+        hwnd = AnsweringWindow();
+        while (!release) // never looks at its queue
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        MSG msg;
+        platform::window::NextMessage(msg, 0); // answers the late send
+        DestroyWindow(hwnd);
+    });
+    while (!IsWindow(hwnd))
+        std::this_thread::yield();
+    DWORD_PTR result = 1;
+    EXPECT_FALSE(SendMessageTimeoutW(hwnd, kAsk, 0, 0, SMTO_NORMAL, 30, &result));
+    release = true;
+    busy.join();
 }
 
 TEST_F(ThreadTest, QuitEndsGetMessage) {
