@@ -1,0 +1,133 @@
+// The SDL desktop backend: its threads, SDL's start and end, and the choice whether a desktop
+// exists at all.
+#include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/sdl_desktop.h"
+
+#include <cstring>
+
+namespace platform {
+namespace sdl {
+
+SdlBackend::~SdlBackend() {
+    std::lock_guard lock(m_mutex);
+    if (!m_videoStarted)
+        return;
+    for (auto& [hwnd, w] : m_windows) {
+        if (w->texture)
+            SDL_DestroyTexture(w->texture);
+        if (w->renderer)
+            SDL_DestroyRenderer(w->renderer);
+        SDL_DestroyWindow(w->window);
+    }
+    m_windows.clear();
+    m_videoStarted = false;
+    SDL_Quit();
+}
+
+bool SdlBackend::onUiThread(bool claim) {
+    std::lock_guard lock(m_mutex);
+    if (!m_uiClaimed && claim) {
+        m_uiClaimed = true;
+        m_uiThread = std::this_thread::get_id();
+    }
+    return m_uiClaimed && m_uiThread == std::this_thread::get_id();
+}
+
+// Set before every SDL_Init: SDL_Quit forgets all hints.
+void SetHints() {
+    // The last window's close box closes that window only, and a first click on an inactive
+    // window counts (a double-click must not lose its first half).
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // Frames are copied 1:1, which the software renderer does as fast as any and on every
+    // display, Xvfb included; SDL_RENDER_DRIVER in the environment still chooses another.
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
+    // ...and it writes straight to the X server, not through an OpenGL window texture.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+}
+
+bool SdlBackend::startVideo() {
+    std::lock_guard lock(m_mutex);
+    if (m_videoStarted)
+        return true;
+    SetHints();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return false;
+    m_wakeEvent = SDL_RegisterEvents(1);
+    m_videoStarted = true;
+    if (m_wakePending && m_wakeEvent != Uint32(-1)) {
+        SDL_Event e{};
+        e.type = m_wakeEvent;
+        SDL_PushEvent(&e);
+    }
+    return true;
+}
+
+void SdlBackend::wake() {
+    std::lock_guard lock(m_mutex);
+    if (m_wakePending)
+        return; // one wake-up in the queue is enough
+    m_wakePending = true;
+    if (m_videoStarted && m_wakeEvent != Uint32(-1)) {
+        SDL_Event e{};
+        e.type = m_wakeEvent;
+        SDL_PushEvent(&e);
+    }
+}
+
+DesktopWindow* SdlBackend::find(HWND hwnd) {
+    auto it = m_windows.find(hwnd);
+    return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+DesktopWindow* SdlBackend::findById(Uint32 windowId) {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    if (!window)
+        return nullptr;
+    for (auto& [hwnd, w] : m_windows)
+        if (w->window == window)
+            return w.get();
+    return nullptr;
+}
+
+void SdlBackend::runQueuedTasks() {
+    std::vector<std::function<void()>> tasks;
+    {
+        std::lock_guard lock(m_mutex);
+        tasks.swap(m_tasks);
+    }
+    for (auto& task : tasks)
+        task();
+}
+
+namespace {
+
+// SDL is started here only to learn whether a display exists; the user-interface thread
+// starts it again for good, so that its video functions stay on that thread.
+bool ProbeDisplay(SIZE* screen) {
+    SetHints();
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    SDL_DisplayMode mode;
+    const bool usable = driver && std::strcmp(driver, "dummy") != 0 &&
+                        std::strcmp(driver, "offscreen") != 0 && SDL_GetNumVideoDisplays() > 0 &&
+                        SDL_GetDesktopDisplayMode(0, &mode) == 0;
+    if (usable)
+        *screen = {mode.w, mode.h};
+    SDL_Quit();
+    return usable;
+}
+
+} // namespace
+} // namespace sdl
+
+std::unique_ptr<Backend> CreateSdlBackend() {
+    SIZE screen{};
+    if (!sdl::ProbeDisplay(&screen))
+        return nullptr;
+    return std::make_unique<sdl::SdlBackend>(screen);
+}
+
+} // namespace platform
