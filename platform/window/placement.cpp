@@ -199,7 +199,7 @@ BOOL ShowWindow(HWND hwnd, int command) { return ShowWindowFrom(hwnd, command, f
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     RECT rect;
-    bool topLevel = false, show = false, hide = false;
+    bool show = false, hide = false;
     {
         std::lock_guard lock(TreeMutex());
         Window* w = FindLocked(hwnd);
@@ -213,7 +213,6 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             rect.right = rect.left + std::max(cx, 0);
             rect.bottom = rect.top + std::max(cy, 0);
         }
-        topLevel = w->parent == nullptr;
         if (!(flags & SWP_NOZORDER)) {
             if (insertAfter == HWND_TOPMOST)
                 w->exStyle |= WS_EX_TOPMOST;
@@ -245,7 +244,6 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         ShowWindow(hwnd, SW_SHOWNA);
     if (hide)
         ShowWindow(hwnd, SW_HIDE);
-    (void)topLevel;
     return TRUE;
 }
 
