@@ -1,7 +1,7 @@
 // Closing the window: prompt, with or without a capture, even when a read blocks.
 #include <gtest/gtest.h>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
 

@@ -7,7 +7,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 #include "platform/notify/simulated_notifications.h"
 
 using namespace testing_support;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <random>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 #include "platform/notify/simulated_notifications.h"
 
 using namespace testing_support;

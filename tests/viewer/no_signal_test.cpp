@@ -6,7 +6,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
 

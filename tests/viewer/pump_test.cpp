@@ -1,7 +1,7 @@
 // How frame pumps end, and that only one of them reads at a time.
 #include <gtest/gtest.h>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
 using platform::SimulatedFault;

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
 

@@ -2,7 +2,7 @@
 // painting.
 #include <gtest/gtest.h>
 
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 #include "platform/gdi/trace.h"
 
 using namespace testing_support;

@@ -1,4 +1,4 @@
-#include "dialog_harness.h"
+#include "tests/support/dialog_harness.h"
 
 #include <filesystem>
 
