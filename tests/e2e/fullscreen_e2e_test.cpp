@@ -182,11 +182,11 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
 
     DoubleClick(id, restored);
     Settle(viewer, id, [&](const Geometry& g) { return g.width >= screenWidth; });
-    Run("xdotool key --window " + id + " Escape");
+    Run("xdotool key Escape");
     const Geometry escaped =
         Settle(viewer, id, [&](const Geometry& g) { return g.width < screenWidth; });
     EXPECT_LT(escaped.width, screenWidth) << "Escape leaves full screen";
-    Run("xdotool key --window " + id + " Escape");
+    Run("xdotool key Escape");
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(viewer.window(1s).empty()) << "Escape in windowed mode never closes";
 
