@@ -2,7 +2,8 @@
 // another reads.
 #pragma once
 
-#include <condition_variable>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -16,21 +17,50 @@ namespace platform {
 // progress and waits for it to return (up to a bound, after which the source is left to the
 // reading thread to close), so a device is never closed under a read. Reads from two threads
 // are serialised.
+//
+// Any member may be called from any thread. open() and release() never overlap a read on the
+// source they replace: they interrupt it and wait up to kReleaseBound for it to return. A read
+// that outlasts the bound keeps the old source alive and destroys it itself when it returns,
+// so neither call hangs on a stuck device. A read that was abandoned so and is still running
+// also holds back later reads on this object until it returns.
+//
+// Stale readers: every open() and every release() moves generation() on. A reader that
+// remembered generation() when it started passes it to read(image, generation), which fails
+// unless the capture still reads from that very open, so a reader left over from an earlier
+// open can never take frames from a later one.
 class VideoCapture : public cv::VideoCapture {
 public:
+    static constexpr std::chrono::milliseconds kReleaseBound{300};
+
     VideoCapture();
     ~VideoCapture() override;
 
     using cv::VideoCapture::open;
     bool open(int index, int apiPreference = cv::CAP_ANY) override;
+    bool open(int index, int apiPreference, const std::vector<int>& params) override;
     bool isOpened() const override;
     void release() override;
+    // Fails, leaving `image` empty, when the capture is not open or the device fails. An
+    // exception of the device's read passes through to the caller.
     bool read(cv::OutputArray image) override;
+    // As read(image), but fails unless `generation` is still generation().
+    bool read(cv::OutputArray image, uint64_t generation);
+
+    // Identifies the current open; see above.
+    uint64_t generation() const;
 
 private:
     struct Slot;
-    std::shared_ptr<Slot> m_slot;
-    mutable std::mutex m_mutex;
+    struct Shared;
+    bool readFrom(cv::OutputArray image, bool checkGeneration, uint64_t generation);
+    // Detaches the current source and waits for a read on it; the caller holds m_control.
+    void detachSource();
+
+    // Readers hold the shared state by their own reference, so a reader left behind by an
+    // abandoned release never touches a capture object that is gone.
+    std::shared_ptr<Shared> m_shared;
+    // Serialises open() and release() against each other.
+    std::mutex m_control;
 };
 
 } // namespace platform

@@ -5,6 +5,9 @@
 
 typedef uint16_t VARTYPE;
 
+#define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0)
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110)
+
 struct VARIANT {
     VARTYPE vt;
     WORD wReserved1;
@@ -54,16 +57,18 @@ extern const IID IID_ICreateDevEnum;
 extern const CLSID CLSID_VideoInputDeviceCategory;
 extern const IID IID_IPropertyBag;
 extern const IID IID_IUnknown;
+extern const IID IID_IMoniker;
+extern const IID IID_IEnumMoniker;
 extern const GUID GUID_DEVINTERFACE_USB_DEVICE;
 extern const GUID GUID_DEVINTERFACE_AUDIO_RENDER;
 extern const GUID GUID_DEVINTERFACE_AUDIO_CAPTURE;
 
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                         void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 void VariantInit(VARIANT* value);
 HRESULT VariantClear(VARIANT* value);
 BSTR SysAllocString(const OLECHAR* text);
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);

@@ -1,0 +1,87 @@
+// Video inputs of this machine: the V4L2 capture nodes, opened through OpenCV.
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/videodev2.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <opencv2/videoio.hpp>
+
+#include "platform/video/v4l2/v4l2_listing.h"
+
+namespace platform {
+
+namespace {
+
+std::vector<std::string> DevEntries() {
+    std::vector<std::string> names;
+    DIR* dir = opendir("/dev");
+    if (!dir)
+        return names;
+    while (dirent* entry = readdir(dir))
+        names.emplace_back(entry->d_name);
+    closedir(dir);
+    return names;
+}
+
+std::optional<std::string> CaptureCardName(int n) {
+    const std::string path = "/dev/video" + std::to_string(n);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    v4l2_capability caps{};
+    int result;
+    do {
+        result = ioctl(fd, VIDIOC_QUERYCAP, &caps);
+    } while (result < 0 && errno == EINTR);
+    ::close(fd);
+    if (result < 0)
+        return std::nullopt;
+    // A node of a multi-node driver describes itself in device_caps; older drivers only fill
+    // the capabilities of the whole device.
+    const uint32_t nodeCaps =
+        (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
+    if (!(nodeCaps & V4L2_CAP_VIDEO_CAPTURE))
+        return std::nullopt;
+    const char* card = reinterpret_cast<const char*>(caps.card);
+    return std::string(card, strnlen(card, sizeof caps.card));
+}
+
+// OpenCV's V4L2 read waits in select() and cannot be woken early; interrupt() does nothing
+// and a release waits its bound, after which the read finishes on its own (it times out, or
+// fails at once when the device is gone).
+class V4l2Source : public VideoSource {
+public:
+    explicit V4l2Source(int index) : m_capture(index, cv::CAP_V4L2) {}
+    bool opened() const { return m_capture.isOpened(); }
+    bool read(cv::Mat& frame) override { return m_capture.read(frame); }
+
+private:
+    cv::VideoCapture m_capture;
+};
+
+class V4l2Provider : public VideoSourceProvider {
+public:
+    std::vector<VideoInputInfo> listInputs() override {
+        return v4l2::AssembleInputs(DevEntries(), CaptureCardName);
+    }
+    std::unique_ptr<VideoSource> open(int index) override {
+        if (index < 0)
+            return nullptr;
+        auto source = std::make_unique<V4l2Source>(index);
+        if (!source->opened())
+            return nullptr;
+        return source;
+    }
+};
+
+} // namespace
+
+std::shared_ptr<VideoSourceProvider> CreateV4l2VideoSourceProvider() {
+    return std::make_shared<V4l2Provider>();
+}
+
+} // namespace platform
