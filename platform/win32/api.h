@@ -35,6 +35,21 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int size);
 LRESULT SendMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Classes known by name: "#32770" (dialog), "Static", "ListBox"; any other name gets
+// DefWindowProcW. Menus are not supported: for a child, `menu` is its id.
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param);
+LONG_PTR GetWindowLongPtrW(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
+LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL IsChild(HWND parent, HWND hwnd);
+// Message filters (window, range) are not supported: every message of the thread qualifies.
+BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
+BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+BOOL TranslateMessage(const MSG* msg);
+LRESULT DispatchMessageW(const MSG* msg);
+void PostQuitMessage(int exitCode);
 typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 // Top-level windows of the process, in creation order.
 BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);

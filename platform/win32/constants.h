@@ -10,6 +10,7 @@
 #define WM_SETFOCUS 0x0007
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
@@ -80,6 +81,7 @@
 #define WS_MAXIMIZEBOX 0x00010000L
 
 #define WS_EX_DLGMODALFRAME 0x00000001L
+#define WS_EX_TOPMOST 0x00000008L
 #define WS_EX_TRANSPARENT 0x00000020L
 #define WS_EX_APPWINDOW 0x00040000L
 
@@ -91,6 +93,7 @@
 #define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
 
 // Static control styles
+#define SS_BLACKRECT 0x00000004L
 #define SS_BLACKFRAME 0x00000007L
 #define SS_TYPEMASK 0x0000001FL
 #define SS_NOTIFY 0x00000100L
@@ -101,8 +104,10 @@
 // List box styles and messages
 #define LBS_NOTIFY 0x0001L
 #define LBS_SORT 0x0002L
+#define LBS_HASSTRINGS 0x0040L
 #define LBS_NOINTEGRALHEIGHT 0x0100L
 #define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
 #define LB_DELETESTRING 0x0182
 #define LB_RESETCONTENT 0x0184
 #define LB_GETCOUNT 0x018B
@@ -115,6 +120,9 @@
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 #define GWL_ID (-12)
+#define GWLP_WNDPROC (-4)
+#define GWLP_ID (-12)
+#define GWLP_USERDATA (-21)
 
 // ShowWindow commands
 #define SW_HIDE 0
@@ -123,9 +131,14 @@
 #define SW_SHOWMINIMIZED 2
 #define SW_SHOWMAXIMIZED 3
 #define SW_MAXIMIZE 3
+#define SW_SHOWNOACTIVATE 4
 #define SW_SHOW 5
 #define SW_MINIMIZE 6
+#define SW_SHOWMINNOACTIVE 7
+#define SW_SHOWNA 8
 #define SW_RESTORE 9
+#define SW_SHOWDEFAULT 10
+#define SW_FORCEMINIMIZE 11
 
 // SetWindowPos
 #define HWND_TOP ((HWND)0)
@@ -155,6 +168,8 @@
 #define SM_CYFRAME 33
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
+#define SM_CXMINIMIZED 57
+#define SM_CYMINIMIZED 58
 #define SM_CXMAXIMIZED 61
 #define SM_CYMAXIMIZED 62
 
@@ -165,6 +180,10 @@
 #define SC_MAXIMIZE 0xF030
 #define SC_CLOSE 0xF060
 #define SC_RESTORE 0xF120
+
+// Message queue
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
 
 // Menus
 #define MF_STRING 0x00000000L
