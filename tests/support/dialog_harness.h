@@ -7,6 +7,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,14 @@
 
 #include "platform/video/simulated_devices.h"
 #include "viewer/VelvoraDlg.h"
+
+// Rectangles compare and print in test expectations.
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
 
 namespace testing_support {
 

@@ -30,14 +30,6 @@ RECT ChildRect(HWND parent, HWND child) {
     return {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
 }
 
-bool operator==(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::ostream& operator<<(std::ostream& out, const RECT& r) {
-    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
-
 constexpr LONG kFrameBits = WS_DLGFRAME | WS_THICKFRAME;
 
 struct Viewer {
