@@ -28,7 +28,8 @@ public:
     }
     std::mutex& mutex() const { return m_mutex; }
 
-    // Owned surfaces only: keeps the overlapping pixels, fills new ones black.
+    // Owned surfaces only: keeps the overlapping pixels, fills new ones black. Takes mutex()
+    // itself, so call it without holding it.
     void resize(int width, int height);
 
     // Counts drawings; a presenter compares it to what it last showed.
