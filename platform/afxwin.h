@@ -33,9 +33,11 @@ protected:                                                                      
     const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }              \
+    const AFX_MSGMAP* theClass::GetMessageMap() const {                                            \
+        return GetThisMessageMap();                                                                \
+    }                                                                                              \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {                                              \
-        typedef theClass ThisClass;                                                                \
+        using ThisClass [[maybe_unused]] = theClass;                                               \
         typedef baseClass TheBaseClass;                                                            \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
@@ -56,28 +58,50 @@ protected:                                                                      
     }
 
 #define ON_WM_SYSCOMMAND()                                                                         \
-    {WM_SYSCOMMAND, 0, 0, 0, AFX_THUNK(self->OnSysCommand((UINT)wParam, lParam); return 0;)},
+    { WM_SYSCOMMAND, 0, 0, 0, AFX_THUNK(self->OnSysCommand((UINT)wParam, lParam); return 0;) }     \
+    ,
 #define ON_WM_DEVICECHANGE()                                                                       \
-    {WM_DEVICECHANGE, 0, 0, 0,                                                                     \
-     AFX_THUNK(return (LRESULT)self->OnDeviceChange((UINT)wParam, (DWORD_PTR)lParam);)},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, AFX_THUNK(self->OnPaint(); return 0;)},
+    {                                                                                              \
+        WM_DEVICECHANGE, 0, 0, 0,                                                                  \
+            AFX_THUNK(return (LRESULT)self->OnDeviceChange((UINT)wParam, (DWORD_PTR)lParam);)      \
+    }                                                                                              \
+    ,
+#define ON_WM_PAINT()                                                                              \
+    { WM_PAINT, 0, 0, 0, AFX_THUNK(self->OnPaint(); return 0;) }                                   \
+    ,
 #define ON_WM_QUERYDRAGICON()                                                                      \
-    {WM_QUERYDRAGICON, 0, 0, 0, AFX_THUNK(return (LRESULT)self->OnQueryDragIcon();)},
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;)},
+    { WM_QUERYDRAGICON, 0, 0, 0, AFX_THUNK(return (LRESULT)self->OnQueryDragIcon();) }             \
+    ,
+#define ON_WM_CLOSE()                                                                              \
+    { WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;) }                                   \
+    ,
 #define ON_WM_SIZE()                                                                               \
-    {WM_SIZE, 0, 0, 0,                                                                             \
-     AFX_THUNK(self->OnSize((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam));           \
-               return 0;)},
+    {                                                                                              \
+        WM_SIZE, 0, 0, 0,                                                                          \
+            AFX_THUNK(self->OnSize((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam));    \
+                      return 0;)                                                                   \
+    }                                                                                              \
+    ,
 #define ON_WM_LBUTTONDBLCLK()                                                                      \
-    {WM_LBUTTONDBLCLK, 0, 0, 0,                                                                    \
-     AFX_THUNK(self->OnLButtonDblClk((UINT)wParam,                                                 \
-                                     CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));          \
-               return 0;)},
-#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, AFX_THUNK(self->OnTimer((UINT_PTR)wParam); return 0;)},
+    {                                                                                              \
+        WM_LBUTTONDBLCLK, 0, 0, 0,                                                                 \
+            AFX_THUNK(self->OnLButtonDblClk((UINT)wParam,                                          \
+                                            CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));   \
+                      return 0;)                                                                   \
+    }                                                                                              \
+    ,
+#define ON_WM_TIMER()                                                                              \
+    { WM_TIMER, 0, 0, 0, AFX_THUNK(self->OnTimer((UINT_PTR)wParam); return 0;) }                   \
+    ,
 #define ON_COMMAND(id, memberFxn)                                                                  \
-    {WM_COMMAND, 0, (UINT)(id), (UINT)(id), AFX_THUNK((self->*(memberFxn))(); return 0;)},
+    { WM_COMMAND, 0, (UINT)(id), (UINT)(id), AFX_THUNK((self->*(memberFxn))(); return 0;) }        \
+    ,
 #define ON_BN_CLICKED(id, memberFxn)                                                               \
-    {WM_COMMAND, BN_CLICKED, (UINT)(id), (UINT)(id), AFX_THUNK((self->*(memberFxn))(); return 0;)},
+    {                                                                                              \
+        WM_COMMAND, BN_CLICKED, (UINT)(id), (UINT)(id),                                            \
+            AFX_THUNK((self->*(memberFxn))(); return 0;)                                           \
+    }                                                                                              \
+    ,
 
 struct CPoint : POINT {
     CPoint() : POINT{0, 0} {}
@@ -208,8 +232,7 @@ protected:
     BOOL OnDeviceChange(UINT eventType, DWORD_PTR data);
     HCURSOR OnQueryDragIcon();
 
-    friend LRESULT AfxCallWndProc(CWnd* wnd, HWND hwnd, UINT message, WPARAM wParam,
-                                  LPARAM lParam);
+    friend LRESULT AfxCallWndProc(CWnd* wnd, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool m_temporary = false;
 };
 

@@ -1,0 +1,33 @@
+// GetModuleFileNameA: the running executable's path.
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/win32/api.h"
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+    if (!buffer || size == 0)
+        return 0;
+    // Only the executable is a module here.
+    if (module && module != GetModuleHandleW(nullptr)) {
+        buffer[0] = 0;
+        return 0;
+    }
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0) {
+        buffer[0] = 0;
+        return 0;
+    }
+    // A path that does not fit is cut to size - 1 characters and terminated, as Win32 does;
+    // the result is then the buffer size.
+    const DWORD length = (DWORD)n;
+    if (length >= size) {
+        std::memcpy(buffer, path, size - 1);
+        buffer[size - 1] = 0;
+        return size;
+    }
+    std::memcpy(buffer, path, length);
+    buffer[length] = 0;
+    return length;
+}

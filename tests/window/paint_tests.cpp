@@ -1,0 +1,172 @@
+// Painting: WM_PAINT order and validation, the controls' own drawing, device contexts of
+// child windows, and presentation of drawings made on other threads.
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/gdi/target.h"
+#include "window_test_support.h"
+
+using namespace window_tests;
+
+namespace {
+
+std::vector<HWND>* g_painted = nullptr;
+
+LRESULT RecordPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && g_painted)
+        g_painted->push_back(hwnd);
+    return CallWindowProcW(DefWindowProcW, hwnd, message, wParam, lParam);
+}
+
+uint32_t Pixel(HWND topLevel, int x, int y) {
+    HDC dc = GetDC(topLevel);
+    auto surface = platform::gdi::SurfaceOfDC(dc);
+    uint32_t value = surface ? surface->row(y)[x] : 0xDEADBEEF;
+    ReleaseDC(topLevel, dc);
+    return value;
+}
+
+void FillWhite(HWND hwnd) {
+    HDC dc = GetDC(hwnd);
+    RECT r = ClientRect(hwnd);
+    SetBkColor(dc, RGB(255, 255, 255));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    ReleaseDC(hwnd, dc);
+}
+
+class PaintingWnd : public CWnd {
+public:
+    int paints = 0;
+    afx_msg void OnPaint() {
+        ++paints;
+        CPaintDC dc(this);
+        RECT r{2, 2, 6, 6};
+        dc.FillSolidRect(&r, RGB(0, 0, 255));
+        dc.FillSolidRect(8, 8, 2, 2, RGB(0, 255, 0));
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(PaintingWnd, CWnd)
+ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+class PaintTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        g_painted = &painted;
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        g_painted = nullptr;
+    }
+    std::vector<HWND> painted;
+};
+
+TEST_F(PaintTest, ParentsPaintBeforeChildrenAndPaintingValidates) {
+    HWND parent = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 200, 100});
+    SetWindowLongPtrW(parent, GWLP_WNDPROC, (LONG_PTR)RecordPaint);
+    HWND a = Child(parent, u"A", 1, WS_VISIBLE, {0, 0, 50, 50});
+    HWND b = Child(parent, u"B", 2, WS_VISIBLE, {60, 0, 110, 50});
+    HWND hidden = Child(parent, u"C", 3, 0, {120, 0, 170, 50});
+    for (HWND h : {a, b, hidden})
+        SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)RecordPaint);
+    platform::PumpUiThread();
+    EXPECT_EQ(painted, (std::vector<HWND>{parent, a, b}));
+
+    painted.clear();
+    platform::PumpUiThread();
+    EXPECT_TRUE(painted.empty()) << "BeginPaint validated every window";
+
+    RECT inB{70, 10, 80, 20};
+    InvalidateRect(parent, &inB, TRUE);
+    platform::PumpUiThread();
+    EXPECT_EQ(painted, (std::vector<HWND>{parent, b})) << "children under the area repaint too";
+
+    painted.clear();
+    InvalidateRect(a, nullptr, FALSE);
+    UpdateWindow(a);
+    EXPECT_EQ(painted, (std::vector<HWND>{a})) << "UpdateWindow paints at once";
+}
+
+TEST_F(PaintTest, DeviceContextOfAChildIsClippedToIt) {
+    HWND parent = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 200, 100});
+    HWND child = Child(parent, u"Static", 1, WS_VISIBLE, {150, 50, 250, 90}); // beyond the right
+    HDC dc = GetDC(child);
+    ASSERT_NE(dc, nullptr);
+    RECT clip{};
+    auto surface = platform::gdi::SurfaceOfDC(dc, &clip);
+    EXPECT_EQ(surface->width(), 200);
+    EXPECT_EQ(clip, (RECT{150, 50, 200, 90}));
+    RECT all{-1000, -1000, 1000, 1000};
+    SetBkColor(dc, RGB(255, 0, 0));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    ReleaseDC(child, dc);
+    EXPECT_EQ(Pixel(parent, 150, 50), 0xFF0000u);
+    EXPECT_EQ(Pixel(parent, 199, 89), 0xFF0000u);
+    EXPECT_EQ(Pixel(parent, 149, 50), 0u);
+    EXPECT_EQ(Pixel(parent, 150, 49), 0u);
+    EXPECT_EQ(Pixel(parent, 150, 90), 0u);
+}
+
+TEST_F(PaintTest, BlackFrameStaticAndHiddenListBox) {
+    HWND parent = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
+    platform::PumpUiThread();
+    FillWhite(parent);
+    Child(parent, u"Static", 1, WS_VISIBLE | SS_BLACKFRAME, {10, 10, 30, 30});
+    HWND list = Child(parent, u"ListBox", 2, WS_BORDER, {40, 40, 90, 90});
+    SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)u"entry");
+    InvalidateRect(list, nullptr, TRUE);
+    platform::PumpUiThread();
+    EXPECT_EQ(Pixel(parent, 10, 10), 0u);
+    EXPECT_EQ(Pixel(parent, 29, 20), 0u);
+    EXPECT_EQ(Pixel(parent, 20, 20), 0xFFFFFFu) << "the frame's inside stays as it was";
+    EXPECT_EQ(Pixel(parent, 40, 40), 0xFFFFFFu) << "a hidden list box draws nothing";
+    EXPECT_EQ(Pixel(parent, 60, 60), 0xFFFFFFu);
+    HDC dc = GetDC(list);
+    RECT clip{1, 1, 1, 1};
+    platform::gdi::SurfaceOfDC(dc, &clip);
+    ReleaseDC(list, dc);
+    EXPECT_TRUE(clip.right <= clip.left) << "nor can anyone draw into it";
+}
+
+TEST_F(PaintTest, DrawingFromAnotherThreadIsPresented) {
+    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 64, 64});
+    platform::PumpUiThread();
+    const int before = backend().state(hwnd).presents;
+    std::thread painter([hwnd] { FillWhite(hwnd); });
+    painter.join();
+    ASSERT_TRUE(PumpUntil([&] { return backend().state(hwnd).presents > before; }));
+    EXPECT_EQ(Pixel(hwnd, 5, 5), 0xFFFFFFu);
+}
+
+TEST_F(PaintTest, SurfaceFollowsTheClientSize) {
+    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 64, 32});
+    FillWhite(hwnd);
+    MoveWindow(hwnd, 0, 0, 128, 16, TRUE);
+    HDC dc = GetDC(hwnd);
+    auto surface = platform::gdi::SurfaceOfDC(dc);
+    ReleaseDC(hwnd, dc);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->width(), 128);
+    EXPECT_EQ(surface->height(), 16);
+    EXPECT_EQ(surface->row(15)[63], 0xFFFFFFu) << "what overlaps is kept";
+    EXPECT_EQ(surface->row(0)[64], 0u) << "new pixels are black";
+}
+
+TEST_F(PaintTest, PaintDcFillsAsTheFrameworkDoes) {
+    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 16, 16});
+    PaintingWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    platform::PumpUiThread();
+    EXPECT_EQ(wnd.paints, 1);
+    EXPECT_EQ(Pixel(hwnd, 2, 2), 0x0000FFu);
+    EXPECT_EQ(Pixel(hwnd, 5, 5), 0x0000FFu);
+    EXPECT_EQ(Pixel(hwnd, 6, 6), 0u);
+    EXPECT_EQ(Pixel(hwnd, 9, 9), 0x00FF00u);
+    wnd.UnsubclassWindow();
+}
+
+} // namespace
