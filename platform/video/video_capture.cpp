@@ -25,35 +25,6 @@ struct VideoCapture::Shared {
     std::mutex readMutex;
 };
 
-namespace {
-
-// Ends the read in progress, also when the device's read throws. While the source is still
-// wanted, the reader's reference is dropped under the lock, so the releasing thread (not
-// this one) closes the device as soon as it sees the read end; an abandoned source is
-// destroyed here, outside the lock.
-template <typename SharedT, typename SlotPtr> class ReadInProgress {
-public:
-    ReadInProgress(SharedT& shared, SlotPtr& slot) : m_shared(shared), m_slot(slot) {}
-    ~ReadInProgress() {
-        {
-            std::lock_guard lock(m_shared.mutex);
-            m_shared.reading = nullptr;
-            if (!m_slot->abandoned)
-                m_slot.reset();
-        }
-        m_shared.readEnded.notify_all();
-        m_slot.reset();
-    }
-    ReadInProgress(const ReadInProgress&) = delete;
-    ReadInProgress& operator=(const ReadInProgress&) = delete;
-
-private:
-    SharedT& m_shared;
-    SlotPtr& m_slot;
-};
-
-} // namespace
-
 VideoCapture::VideoCapture() : m_shared(std::make_shared<Shared>()) {}
 
 VideoCapture::~VideoCapture() {
@@ -81,6 +52,16 @@ bool VideoCapture::open(int index, int /*apiPreference*/) {
 
 bool VideoCapture::open(int index, int apiPreference, const std::vector<int>& /*params*/) {
     return open(index, apiPreference);
+}
+
+bool VideoCapture::open(const cv::String& /*filename*/, int /*apiPreference*/) {
+    release();
+    return false;
+}
+
+bool VideoCapture::open(const cv::String& filename, int apiPreference,
+                        const std::vector<int>& /*params*/) {
+    return open(filename, apiPreference);
 }
 
 bool VideoCapture::isOpened() const {
@@ -150,8 +131,26 @@ bool VideoCapture::readFrom(cv::OutputArray image, bool checkGeneration, uint64_
         return false;
     }
 
+    // Ends the read, also when the device's read throws. While the source is still wanted,
+    // the reader's reference is dropped under the lock, so the releasing thread (not this one)
+    // closes the device as soon as it sees the read end; an abandoned source is destroyed
+    // here, outside the lock.
+    struct ReadInProgress {
+        Shared& shared;
+        std::shared_ptr<Slot>& slot;
+        ~ReadInProgress() {
+            {
+                std::lock_guard lock(shared.mutex);
+                shared.reading = nullptr;
+                if (!slot->abandoned)
+                    slot.reset();
+            }
+            shared.readEnded.notify_all();
+            slot.reset();
+        }
+    } inProgress{*shared, slot};
+
     VideoSource* source = slot->source.get();
-    ReadInProgress inProgress(*shared, slot);
     bool ok;
     if (image.isMat()) {
         ok = source->read(image.getMatRef());

@@ -35,9 +35,13 @@ public:
     VideoCapture();
     ~VideoCapture() override;
 
-    using cv::VideoCapture::open;
+    // Opens the provider's device `index`; the preference and parameters are not used.
     bool open(int index, int apiPreference = cv::CAP_ANY) override;
     bool open(int index, int apiPreference, const std::vector<int>& params) override;
+    // Devices only: a file name releases what was open and opens nothing.
+    bool open(const cv::String& filename, int apiPreference = cv::CAP_ANY) override;
+    bool open(const cv::String& filename, int apiPreference,
+              const std::vector<int>& params) override;
     bool isOpened() const override;
     void release() override;
     // Fails, leaving `image` empty, when the capture is not open or the device fails. An

@@ -16,13 +16,14 @@ public:
     virtual ~VideoSource() = default;
     // Delivers the next frame (8-bit BGR for cameras). May block; returns false on failure.
     virtual bool read(cv::Mat& frame) = 0;
-    // Any thread: asks a read in progress to give up soon. Reads after it fail.
+    // Any thread, also while read() runs on another: asks a read in progress to give up soon,
+    // without waiting for it. Reads after it fail. Sources that cannot be woken do nothing.
     virtual void interrupt() {}
 };
 
 // A video input as the system's enumerator lists it, at its capture index.
 struct VideoInputInfo {
-    bool bindable = true;                    // its property store can be opened
+    bool bindable = true; // its property store can be opened
     std::optional<std::u16string> description;
     std::optional<std::u16string> friendlyName;
 };

@@ -77,7 +77,7 @@ TEST_F(SimulatedSourceTest, UnusablePicturesCannotBeOpened) {
 }
 
 TEST_F(SimulatedSourceTest, ImageFileFramesAreColourCopies) {
-    const auto path = tempPath("grey.png");
+    const auto path = tempPath("grey.bmp");
     ASSERT_TRUE(cv::imwrite(path.string(), cv::Mat(30, 40, CV_8UC1, cv::Scalar(77))));
     add(0, SimulatedPicture::Image(path.string()));
     auto source = sim->open(0);

@@ -62,3 +62,13 @@ TEST(Utf8ToUtf16, IllFormedBytesBecomeReplacementCharacters) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(V4l2Provider, IndexWithoutANodeCannotBeOpened) {
+    auto provider = platform::CreateV4l2VideoSourceProvider();
+    EXPECT_FALSE(provider->open(-1));
+    EXPECT_FALSE(provider->open(platform::v4l2::kMaxVideoNodes - 1));
+}
+
+} // namespace

@@ -69,7 +69,9 @@ public:
         return v4l2::AssembleInputs(DevEntries(), CaptureCardName);
     }
     std::unique_ptr<VideoSource> open(int index) override {
-        if (index < 0)
+        // Asking OpenCV about a node that is not there only earns a warning on stderr.
+        const std::string path = "/dev/video" + std::to_string(index);
+        if (index < 0 || ::access(path.c_str(), F_OK) != 0)
             return nullptr;
         auto source = std::make_unique<V4l2Source>(index);
         if (!source->opened())
