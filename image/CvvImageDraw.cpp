@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdlib>
 #include <climits>
 #include <cstdint>
 
@@ -18,7 +19,7 @@ void FillBitmapInfo(BITMAPINFO* info, int width, int height, int bitsPerPixel, i
     header.biClrUsed = 0;
     header.biClrImportant = 0;
 
-    const LONG rows = height < 0 ? -static_cast<int64_t>(height) : height;
+    const LONG rows = static_cast<LONG>(std::min<int64_t>(std::abs(int64_t{height}), INT_MAX));
     header.biSize = sizeof(BITMAPINFOHEADER);
     header.biWidth = width;
     header.biHeight = origin != 0 ? rows : -rows;

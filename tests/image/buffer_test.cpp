@@ -264,6 +264,7 @@ TEST(CopyFromImage, FromAHeaderOverTheHeldPixels) {
     EXPECT_EQ(holder.Image()->width, 4);
     EXPECT_EQ(holder.Image()->height, 3);
     EXPECT_EQ(uchar(holder.Image()->imageData[0]), 76);
+    cvResetImageROI(&header);
 }
 
 TEST(CopyFromHolder, CopiesAnotherHoldersImage) {

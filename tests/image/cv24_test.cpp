@@ -92,6 +92,7 @@ TEST(ConvertImage, HonoursBothRegionsOfInterest) {
     cvSet(dst.image, cvScalarAll(0), nullptr);
     cvSetImageROI(dst.image, cvRect(2, 3, 8, 6));
     cvConvertImage(&src, dst.image, 0);
+    cvResetImageROI(&src);
     cvResetImageROI(dst.image);
     EXPECT_EQ(PixelAt(dst.image, 2, 3), cv::Vec4b(10, 5, 15, 0));
     EXPECT_EQ(PixelAt(dst.image, 9, 8), cv::Vec4b(17, 10, 27, 0));

@@ -22,8 +22,12 @@ struct ScreenRect {
 };
 std::ostream& operator<<(std::ostream& os, const ScreenRect& r);
 
-inline HWND Hwnd(uintptr_t n) { return reinterpret_cast<HWND>(n); }
-inline RECT Client(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+inline HWND Hwnd(uintptr_t n) {
+    return reinterpret_cast<HWND>(n);
+}
+inline RECT Client(int x, int y, int w, int h) {
+    return {x, y, x + w, y + h};
+}
 
 class DesktopTest : public ::testing::Test {
 protected:

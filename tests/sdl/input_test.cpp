@@ -31,7 +31,8 @@ TEST_F(Input, DoubleClickArrivesInClientCoordinates) {
     ASSERT_TRUE(xdotool("mousemove 240 180 click --repeat 2 --delay 60 1"));
     EXPECT_TRUE(pumpUntil([&] { return count("up 40,30") == 2; }));
     // As on Windows: press, release, double-click instead of the second press, release.
-    EXPECT_EQ(log, (std::vector<std::string>{"down 40,30", "up 40,30", "dblclk 40,30", "up 40,30"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"down 40,30", "up 40,30", "dblclk 40,30", "up 40,30"}));
 
     // The right button is not the one that toggles anything.
     log.clear();
@@ -49,10 +50,10 @@ TEST_F(Input, EscapeAndEnterArriveAsVirtualKeys) {
     EXPECT_TRUE(pumpUntil([&] { return logged("key 27 up"); }));
     ASSERT_TRUE(xdotool("key Return KP_Enter a F4 7"));
     EXPECT_TRUE(pumpUntil([&] { return logged("key 55 up"); }));
-    EXPECT_EQ(log, (std::vector<std::string>{"key 27 down", "key 27 up", "key 13 down", "key 13 up",
-                                             "key 13 down", "key 13 up", "key 65 down", "key 65 up",
-                                             "key 115 down", "key 115 up", "key 55 down",
-                                             "key 55 up"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"key 27 down", "key 27 up", "key 13 down", "key 13 up",
+                                        "key 13 down", "key 13 up", "key 65 down", "key 65 up",
+                                        "key 115 down", "key 115 up", "key 55 down", "key 55 up"}));
 }
 
 TEST_F(Input, CloseBoxAsksToClose) {
@@ -142,8 +143,8 @@ TEST_F(Input, IconIsSetFromArgbWords) {
     int format;
     unsigned long n, after;
     unsigned char* data = nullptr;
-    ASSERT_EQ(XGetWindowProperty(x, w, netIcon, 0, 1024, 0, XA_CARDINAL, &type, &format, &n,
-                                 &after, &data),
+    ASSERT_EQ(XGetWindowProperty(x, w, netIcon, 0, 1024, 0, XA_CARDINAL, &type, &format, &n, &after,
+                                 &data),
               Success);
     ASSERT_NE(data, nullptr);
     const long* words = reinterpret_cast<long*>(data);

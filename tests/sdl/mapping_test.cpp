@@ -3,7 +3,11 @@
 
 #include <SDL_keycode.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "platform/backend/sdl/desktop_style.h"
+#include "platform/backend/sdl/sdl_backend.h"
 #include "platform/backend/sdl/key_map.h"
 #include "platform/backend/sdl/utf8.h"
 #include "platform/win32/constants.h"
@@ -72,8 +76,24 @@ TEST(Utf8, FromUtf16) {
     EXPECT_EQ(Utf8FromUtf16(u"\U0001F600"), "\xf0\x9f\x98\x80");
     // Lone surrogates, at the end or followed by something else, become U+FFFD.
     EXPECT_EQ(Utf8FromUtf16(std::u16string(1, char16_t(0xD83D))), "\xef\xbf\xbd");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd" "a");
+    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd"
+                                                                     "a");
     EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xDE00), char16_t(0xD83D)}),
               "\xef\xbf\xbd\xef\xbf\xbd");
     EXPECT_EQ(Utf8FromUtf16(u""), "");
+}
+
+// Backend selection falls back to headless on a null result.
+TEST(CreateSdlBackend, NullWithoutADisplay) {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    unsetenv("DISPLAY");
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    EXPECT_EQ(platform::CreateSdlBackend(), nullptr);
+    // An SDL without a real desktop behind it is no desktop either.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    EXPECT_EQ(platform::CreateSdlBackend(), nullptr);
+    unsetenv("SDL_VIDEODRIVER");
+    if (saved)
+        setenv("DISPLAY", display.c_str(), 1);
 }

@@ -198,7 +198,8 @@ TEST_F(Placement, HideShowAndTitle) {
                                  &data),
               Success);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), n), "Vistrel v1.2.6 \xe5\x85\xb3\xe4\xba\x8e");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), n),
+              "Vistrel v1.2.6 \xe5\x85\xb3\xe4\xba\x8e");
     XFree(data);
 }
 

@@ -1,4 +1,7 @@
 // A presented surface shows on the X screen pixel for pixel.
+#include <cstdlib>
+#include <string>
+
 #include "platform/gdi/surface.h"
 #include "platform/win32/constants.h"
 
@@ -45,14 +48,19 @@ TEST_F(Presentation, PatternAppearsAtTheClientPosition) {
     // Nothing beyond the client area: the root window of a bare X server is black.
     EXPECT_EQ(screenPixel(100 + 320, 80 + 100), 0u);
     EXPECT_EQ(screenPixel(99, 80 + 100), 0u);
+
+    // For a look with one's own eyes: VISTREL_SCREENSHOT=out.png saves the screen.
+    if (const char* out = std::getenv("VISTREL_SCREENSHOT")) {
+        const std::string command = std::string(VISTREL_SOURCE_DIR "/scripts/screenshot ") + out;
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
 }
 
 TEST_F(Presentation, BottomUpSurfaceShowsUpright) {
     // A DIB section with a negative stride: row 0 lies last in memory.
     const int w = 64, h = 48;
     std::vector<uint32_t> bits(w * h);
-    Surface surface(w, h, reinterpret_cast<uint8_t*>(bits.data() + (h - 1) * w),
-                    -ptrdiff_t(w) * 4);
+    Surface surface(w, h, reinterpret_cast<uint8_t*>(bits.data() + (h - 1) * w), -ptrdiff_t(w) * 4);
     Paint(surface);
     backend->createWindow(Hwnd(2), Client(300, 300, w, h), style, u"bottom-up");
     backend->show(Hwnd(2), SW_SHOW);

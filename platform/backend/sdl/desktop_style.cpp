@@ -21,7 +21,7 @@ ShowAction ShowActionOf(int showCommand) {
     case SW_HIDE:
         return ShowAction::Hide;
     case SW_SHOWNORMAL:
-    case 4:  // SW_SHOWNOACTIVATE
+    case 4: // SW_SHOWNOACTIVATE
     case SW_RESTORE:
     case 10: // SW_SHOWDEFAULT
         return ShowAction::Restore;
