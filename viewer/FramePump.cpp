@@ -27,7 +27,8 @@ int CVelvoraDlg::RunFramePump() {
 
     const bool reading = EnterReading(ticket);
     while (reading) {
-        if (m_stopPump.load() != 0)
+        // A pump started after this one (after a reopen) takes over the reading.
+        if (m_stopPump.load() != 0 || m_pumpsStarted.load() > ticket)
             break;
         try {
             cv::Mat frame;

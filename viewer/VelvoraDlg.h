@@ -87,7 +87,7 @@ private:
     std::condition_variable m_pumpChanged;
     int m_pumpsRunning = 0;
     bool m_pumpReading = false;
-    uint64_t m_pumpsStarted = 0;
+    std::atomic<uint64_t> m_pumpsStarted{0};
     uint64_t m_pumpsEntered = 0;
 };
 

@@ -16,12 +16,14 @@ DialogRun::DialogRun(std::function<void(CVelvoraDlg&)> prepare) {
     m_done = done.get_future();
     std::future<void> ready = m_ready.get_future();
     m_thread = std::thread([this, prepare, done = std::move(done)]() mutable {
+        platform::MakeThisTheUiThread();
         m_dialog = std::make_unique<CVelvoraDlg>();
         if (prepare)
             prepare(*m_dialog);
         // Tell the test thread once the dialog has initialised and its loop runs.
         platform::PostToUiThread([this] {
             m_window = m_dialog->GetSafeHwnd();
+            UpdateWindow(m_window); // the first paint, as the program shows it
             m_ready.set_value();
         });
         m_dialog->DoModal();
@@ -69,8 +71,18 @@ void DialogRun::post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void DialogRun::settle() {
-    onUi([] {});
-    SendMessageW(m_window, WM_NULL, 0, 0);
+    // Tasks run before queued messages, so look until the queue is empty and painted.
+    for (int i = 0; i < 1000; ++i) {
+        bool pending = false;
+        onUi([&] {
+            UpdateWindow(m_window);
+            MSG msg;
+            pending = PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+        });
+        if (!pending)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 bool DialogRun::close(std::chrono::milliseconds bound) {

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <opencv2/imgcodecs.hpp>
+
 #include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
@@ -21,6 +23,8 @@ TEST(StartUp, WithoutDevicesShowsNoSignalAndStartsNoPump) {
     // The picture covers the middle of the area, the black frame is around it.
     const cv::Mat pixels = run.videoPixels();
     ASSERT_FALSE(pixels.empty());
+    if (const char* shot = std::getenv("VISTREL_TEST_SHOT"))
+        cv::imwrite(shot, pixels);
     EXPECT_TRUE(IsBlack(pixels, {0, 0, 20, 20}));
     EXPECT_GT(CountPixels(pixels, cv::Scalar(30, 30, 230)), 100) << "the red cross of dis.jpg";
 }
@@ -71,8 +75,10 @@ TEST(StartUp, ADeviceThatWillNotOpenStillGetsAPumpThatEndsOnItsFirstRead) {
     EXPECT_TRUE(run.dialog().m_deviceFound);
     EXPECT_FALSE(run.dialog().m_capture.isOpened());
     ASSERT_TRUE(WaitUntil([&] { return run.dialog().RunningPumps() == 0; }));
-    const cv::Mat pixels = run.videoPixels();
-    EXPECT_TRUE(IsBlack(pixels, {0, 0, pixels.cols, pixels.rows - 1})) << "the pump's black frame";
+    EXPECT_EQ(sim->stats(0).openAttempts, 1);
+    // Nothing is open, so the paint that follows the pump's black frame shows no signal.
+    run.settle();
+    EXPECT_GT(CountPixels(run.videoPixels(), cv::Scalar(30, 30, 230)), 100);
 }
 
 TEST(StartUp, LiveFramesAreFittedIntoTheVideoArea) {

@@ -185,8 +185,7 @@ TEST(Painting, MinimisedWindowDrawsTheIconCentred) {
     std::vector<platform::gdi::GdiCall> calls;
     v.run.onUi([&] {
         platform::gdi::SetGdiTrace(&calls);
-        InvalidateRect(v.window(), nullptr, TRUE);
-        UpdateWindow(v.window());
+        SendMessageW(v.window(), WM_PAINT, 0, 0);
         platform::gdi::SetGdiTrace(nullptr);
     });
     const RECT client = ClientRect(v.window());
