@@ -9,6 +9,8 @@ endforeach()
 add_library(opencv INTERFACE)
 target_include_directories(opencv SYSTEM INTERFACE ${OpenCV_INCLUDE_DIR})
 target_link_libraries(opencv INTERFACE ${OpenCV_LIBS})
+# The C structures get their 2.4 constructors (CvScalar(b, g, r, a), IplImage from a Mat).
+target_compile_definitions(opencv INTERFACE CV__ENABLE_C_API_CTORS)
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)

@@ -116,3 +116,6 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowLen
 // Device and power notifications (platform/notify)
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
 BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);
+
+// Ends the process at once with the given exit code, flushing standard output first.
+void ExitProcess(UINT exitCode);

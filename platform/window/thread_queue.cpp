@@ -1,5 +1,7 @@
 #include "platform/window/thread_queue.h"
+#include "platform/window/ui_thread.h"
 
+#include <atomic>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -41,7 +43,24 @@ std::shared_ptr<ThreadQueue> CurrentThreadQueue() {
     return holder.queue;
 }
 
-bool IsMainThread() { return static_cast<pid_t>(syscall(SYS_gettid)) == getpid(); }
+namespace {
+// The thread that runs tasks and desktop events: the process's main thread unless a test
+// hands the role to a thread of its own.
+std::atomic<pid_t> g_uiThread{0};
+} // namespace
+
+bool IsMainThread() {
+    const pid_t ui = g_uiThread.load(std::memory_order_acquire);
+    return static_cast<pid_t>(syscall(SYS_gettid)) == (ui ? ui : getpid());
+}
+
+} // namespace platform::window
+
+void platform::MakeThisTheUiThread() {
+    window::g_uiThread.store(static_cast<pid_t>(syscall(SYS_gettid)), std::memory_order_release);
+}
+
+namespace platform::window {
 
 LRESULT CallWindowProcOf(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = nullptr;

@@ -16,4 +16,9 @@ void PostToUiThreadAfter(int delayMs, std::function<void()> task);
 // use it to let the user-interface thread settle without a modal loop).
 void PumpUiThread();
 
+// Makes the calling thread the one that runs tasks and desktop events (the main thread by
+// default). For tests that run a dialog on a thread of their own; call it before the dialog
+// is created.
+void MakeThisTheUiThread();
+
 } // namespace platform

@@ -1,0 +1,223 @@
+// Following the device: USB interface and audio endpoint arrivals and removals, resume from
+// sleep, the event log, and malformed broadcast records.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "tests/support/dialog_harness.h"
+#include "platform/notify/simulated_notifications.h"
+
+using namespace testing_support;
+namespace notify = platform::notify;
+
+namespace {
+
+const std::string kUsb = notify::UsbInterfaceName(0x3188, 0x1234, "SIM1");
+const std::string kAudio = notify::AudioEndpointName("Capture1", notify::AudioFlow::Capture);
+const cv::Scalar kGreen(0, 255, 0);
+
+using Log = std::vector<std::string>;
+
+// A dialog capturing from a simulated HDMI capture device at index 0.
+struct Capturing {
+    Capturing() {
+        sim->setInput(0, Named("HDMI Capture", 640, 360, 120));
+        run = std::make_unique<DialogRun>([](CVelvoraDlg& dialog) {
+            dialog.m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+        });
+        EXPECT_TRUE(framesFlow());
+    }
+    bool framesFlow() {
+        const uint64_t before = sim->stats(0).framesDelivered;
+        return sim->waitFor(
+            0, [before](auto& s) { return s.framesDelivered > before + 2; },
+            std::chrono::seconds(5));
+    }
+    void arrive(const std::string& name, const GUID& guid) {
+        notify::SimulateInterfaceArrival(name, guid);
+        run->settle();
+    }
+    void remove(const std::string& name, const GUID& guid) {
+        notify::SimulateInterfaceRemoval(name, guid);
+        run->settle();
+    }
+    void unplug() {
+        sim->setPlugged(0, false);
+        remove(kAudio, GUID_DEVINTERFACE_AUDIO_CAPTURE);
+        remove(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    }
+    void resume() {
+        notify::SimulateResume();
+        run->settle();
+    }
+    bool showsNoSignal() {
+        const cv::Mat pixels = run->videoPixels();
+        return CountPixels(pixels, cv::Scalar(30, 30, 230)) > 100 &&
+               IsBlack(pixels, {0, 0, 10, 10});
+    }
+    std::shared_ptr<platform::SimulatedVideoProvider> sim = FreshPlatform();
+    std::unique_ptr<DialogRun> run;
+};
+
+TEST(DeviceEvents, UnplugShowsNoSignalAndReplugBringsThePictureBack) {
+    Capturing c;
+    CVelvoraDlg& dialog = c.run->dialog();
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    EXPECT_TRUE(dialog.m_devicePresent);
+    EXPECT_EQ(c.run->eventLog(), Log{});
+
+    c.unplug();
+    EXPECT_FALSE(dialog.m_devicePresent);
+    EXPECT_FALSE(dialog.m_capture.isOpened());
+    EXPECT_TRUE(c.showsNoSignal());
+    EXPECT_EQ(c.run->eventLog(), Log{"remove3188"}) << "the audio endpoint's removal is ignored";
+
+    c.sim->setPlugged(0, true);
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    EXPECT_EQ(c.run->eventLog(), Log{"remove3188"});
+    c.arrive(kAudio, GUID_DEVINTERFACE_AUDIO_CAPTURE);
+    EXPECT_EQ(c.run->eventLog(), (Log{"remove3188", "open", "opening"}));
+    EXPECT_TRUE(dialog.m_capture.isOpened());
+    EXPECT_TRUE(c.framesFlow());
+    EXPECT_TRUE(WaitUntil([&] { return !c.showsNoSignal(); }));
+    EXPECT_EQ(c.sim->stats(0).maxConcurrentReads, 1);
+}
+
+TEST(DeviceEvents, AudioBeforeUsbDoesNothingUntilALaterAudioArrival) {
+    Capturing c;
+    c.unplug();
+    c.sim->setPlugged(0, true);
+    c.arrive(kAudio, GUID_DEVINTERFACE_AUDIO_CAPTURE);
+    EXPECT_FALSE(c.run->dialog().m_capture.isOpened());
+    EXPECT_EQ(c.run->eventLog(), Log{"remove3188"});
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    c.arrive(kAudio, GUID_DEVINTERFACE_AUDIO_CAPTURE);
+    EXPECT_EQ(c.run->eventLog(), (Log{"remove3188", "open", "opening"}));
+    EXPECT_TRUE(c.framesFlow());
+}
+
+TEST(DeviceEvents, AudioArrivalWhileCapturingOnlyLogsOpen) {
+    Capturing c;
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    const int opens = c.sim->stats(0).opens;
+    c.arrive(notify::AudioEndpointName("Headset", notify::AudioFlow::Render),
+             GUID_DEVINTERFACE_AUDIO_RENDER);
+    EXPECT_EQ(c.run->eventLog(), Log{"open"});
+    EXPECT_EQ(c.sim->stats(0).opens, opens);
+    EXPECT_EQ(c.run->dialog().RunningPumps(), 1);
+}
+
+TEST(DeviceEvents, InterfaceNamesMatchCaseSensitively) {
+    Capturing c;
+    c.arrive("\\\\?\\USB#vid_3188&pid_1234#SIM1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
+             GUID_DEVINTERFACE_USB_DEVICE);
+    EXPECT_FALSE(c.run->dialog().m_devicePresent);
+    c.remove("\\\\?\\USB#vid_3188&pid_1234#SIM1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
+             GUID_DEVINTERFACE_USB_DEVICE);
+    EXPECT_TRUE(c.run->dialog().m_capture.isOpened());
+    EXPECT_EQ(c.run->eventLog(), Log{});
+}
+
+TEST(DeviceEvents, ResumeReopensTheDeviceAtTheSameIndex) {
+    Capturing c;
+    const int opens = c.sim->stats(0).opens;
+    c.resume();
+    EXPECT_EQ(c.run->eventLog(), (Log{"removeGetSafeHwnd", "opening"}));
+    EXPECT_EQ(c.sim->stats(0).opens, opens + 1);
+    EXPECT_FALSE(c.run->dialog().m_devicePresent) << "resume leaves the presence flag alone";
+    EXPECT_TRUE(c.framesFlow());
+    EXPECT_EQ(c.sim->stats(0).maxConcurrentReads, 1);
+}
+
+TEST(DeviceEvents, ResumeWithoutTheDeviceLeavesABlackAreaUntilTheNextRepaint) {
+    Capturing c;
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    c.unplug();
+    c.resume();
+    EXPECT_EQ(c.run->eventLog(), (Log{"remove3188", "removeGetSafeHwnd", "opening"}));
+    EXPECT_FALSE(c.run->dialog().m_capture.isOpened());
+    ASSERT_TRUE(WaitUntil([&] { return c.run->dialog().RunningPumps() == 0; }));
+    const cv::Mat pixels = c.run->videoPixels();
+    EXPECT_TRUE(IsBlack(pixels, {0, 0, pixels.cols, pixels.rows - 1}));
+    c.run->onUi([&] {
+        InvalidateRect(c.run->window(), nullptr, TRUE);
+        UpdateWindow(c.run->window());
+    });
+    EXPECT_TRUE(c.showsNoSignal());
+}
+
+TEST(DeviceEvents, AfterTheStopCommandAReplugOpensButNoFramesFollow) {
+    Capturing c;
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    c.run->post(WM_COMMAND, MAKEWPARAM(IDC_STOP, BN_CLICKED), 0);
+    c.unplug();
+    c.sim->setPlugged(0, true);
+    const uint64_t reads = c.sim->stats(0).reads;
+    c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    c.arrive(kAudio, GUID_DEVINTERFACE_AUDIO_CAPTURE);
+    EXPECT_TRUE(c.run->dialog().m_capture.isOpened());
+    ASSERT_TRUE(WaitUntil([&] { return c.run->dialog().RunningPumps() == 0; }));
+    EXPECT_EQ(c.sim->stats(0).reads, reads);
+    const cv::Mat pixels = c.run->videoPixels();
+    EXPECT_TRUE(IsBlack(pixels, {0, 0, pixels.cols, pixels.rows - 1}));
+}
+
+TEST(DeviceEvents, EveryDeviceChangeIsAnsweredTrueWhateverItCarries) {
+    Capturing c;
+    HWND window = c.run->window();
+    const auto good = notify::InterfaceRecordBytes(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    std::vector<uint8_t> unterminated = good;
+    unterminated[unterminated.size() - 2] = 'X';
+    unterminated[unterminated.size() - 1] = 0;
+    std::vector<uint8_t> wrongType = good;
+    wrongType[4] = DBT_DEVTYP_VOLUME;
+    std::vector<uint8_t> shortHeader(good.begin(), good.begin() + 8);
+    shortHeader[0] = 8;
+    shortHeader[1] = 0;
+    c.run->onUi([&] {
+        for (WPARAM event : {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE, DBT_DEVNODES_CHANGED,
+                             DBT_DEVICEQUERYREMOVE}) {
+            EXPECT_EQ(notify::SendRawDeviceChange(window, event, LPARAM(0)), TRUE);
+            EXPECT_EQ(notify::SendRawDeviceChange(window, event, nullptr, 0), TRUE);
+            for (const auto* record : {&unterminated, &wrongType, &shortHeader})
+                EXPECT_EQ(
+                    notify::SendRawDeviceChange(window, event, record->data(), record->size()),
+                    TRUE);
+        }
+    });
+    EXPECT_FALSE(c.run->dialog().m_devicePresent) << "no malformed record counts as the device";
+    EXPECT_TRUE(c.run->dialog().m_capture.isOpened());
+    c.run->onUi([&] {
+        EXPECT_EQ(notify::SendRawDeviceChange(window, DBT_DEVICEARRIVAL, good.data(), good.size()),
+                  TRUE);
+    });
+    EXPECT_TRUE(c.run->dialog().m_devicePresent);
+}
+
+TEST(DeviceEvents, RandomMalformedRecordsAreReadOnlyInsideTheirSize) {
+    Capturing c;
+    HWND window = c.run->window();
+    std::mt19937 random(1234);
+    const auto good = notify::InterfaceRecordBytes(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    c.run->onUi([&] {
+        for (int i = 0; i < 3000; ++i) {
+            std::vector<uint8_t> record = good;
+            record.resize(4 + random() % (good.size() + 4));
+            for (auto& byte : record)
+                if (random() % 8 == 0)
+                    byte = static_cast<uint8_t>(random());
+            // The size field covers at most the bytes there are (the system guarantees that
+            // much): nothing past it may be read, and the copy that SendRawDeviceChange makes
+            // ends exactly at the record's last byte, where ASan watches.
+            const uint32_t size = static_cast<uint32_t>(random() % (record.size() + 1));
+            std::memcpy(record.data(), &size, 4);
+            const WPARAM event = random() % 2 ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+            EXPECT_EQ(notify::SendRawDeviceChange(window, event, record.data(), record.size()),
+                      TRUE);
+        }
+    });
+    SUCCEED();
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// The no-signal screen: the black frame, the green text and the picture.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "tests/support/dialog_harness.h"
+
+using namespace testing_support;
+
+namespace {
+
+const cv::Scalar kGreen(0, 255, 0);
+const cv::Scalar kRed(0, 0, 255);
+
+// The dialog with its video area resized to width x height and the given picture path.
+struct NoSignal {
+    NoSignal(int width, int height, const std::string& picture) {
+        run.onUi([&] {
+            run.dialog().m_noSignalPicturePath = picture;
+            // A window whose client area (and so video area) is width x height.
+            RECT outer, client;
+            GetWindowRect(run.window(), &outer);
+            GetClientRect(run.window(), &client);
+            SetWindowPos(
+                run.window(), nullptr, 0, 0, width + (outer.right - outer.left) - client.right,
+                height + (outer.bottom - outer.top) - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+            MoveWindow(run.video(), 0, 0, width, height, TRUE);
+            // Start from a white area so that what the screen draws shows.
+            HDC dc = GetDC(run.video());
+            RECT all{0, 0, width, height};
+            SetBkColor(dc, RGB(255, 255, 255));
+            ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+            ReleaseDC(run.video(), dc);
+            run.dialog().ShowNoSignal();
+        });
+        run.settle(); // the repaint the resize asked for draws the same screen again
+    }
+    std::shared_ptr<platform::SimulatedVideoProvider> sim = FreshPlatform();
+    DialogRun run;
+};
+
+std::string SolidPicture(const char* name, int width, int height, const cv::Scalar& bgr) {
+    const std::string path = TempPath(name);
+    cv::imwrite(path, cv::Mat(height, width, CV_8UC3, bgr));
+    return path;
+}
+
+// Where the text lands when drawn straight into a frame of the area's size.
+cv::Rect ReferenceTextBounds(int width, int height) {
+    cv::Mat frame = cv::Mat::zeros(height, width, CV_8UC3);
+    IplImage header = cvIplImage(frame);
+    CvFont font;
+    cvInitFont(&font, CV_FONT_HERSHEY_COMPLEX, 0.5, 1.0, 0.0, 1, 8);
+    cvPutText(&header, "No Input Signal", cvPoint(width / 2 - 100, height / 2), &font,
+              CvScalar(0, 255, 0, 0));
+    return BoundsOf(frame, kGreen);
+}
+
+TEST(NoSignalScreen, TextStartsLeftOfCentreOnTheMiddleLine) {
+    for (cv::Size area : {cv::Size(880, 495), cv::Size(881, 496), cv::Size(150, 100)}) {
+        NoSignal screen(area.width, area.height, TempPath("missing.jpg"));
+        const cv::Mat pixels = screen.run.videoPixels();
+        if (const char* shot = std::getenv("VISTREL_TEST_SHOT"))
+            cv::imwrite(std::string(shot) + std::to_string(area.width) + ".png", pixels);
+        ASSERT_EQ(pixels.size(), area);
+        const cv::Rect drawn = BoundsOf(pixels, kGreen);
+        const cv::Rect expected = ReferenceTextBounds(area.width, area.height);
+        ASSERT_FALSE(drawn.empty()) << area;
+        EXPECT_NEAR(drawn.x, expected.x, 1) << area;
+        EXPECT_NEAR(drawn.y, expected.y, 1) << area;
+        EXPECT_NEAR(drawn.br().x, expected.br().x, 1) << area;
+        EXPECT_NEAR(drawn.br().y, expected.br().y, 1) << area;
+        // Black everywhere but the text (the fit may leave the bottom row untouched).
+        cv::Mat rest = pixels(cv::Rect(0, 0, area.width, area.height - 1)).clone();
+        cv::rectangle(rest, drawn, cv::Scalar::all(0), cv::FILLED);
+        EXPECT_EQ(cv::countNonZero(rest.reshape(1) > 80), 0) << area;
+    }
+}
+
+TEST(NoSignalScreen, SmallPictureIsCentredAtItsOwnSize) {
+    NoSignal screen(880, 495, SolidPicture("small.png", 101, 81, kRed));
+    const cv::Rect red = BoundsOf(screen.run.videoPixels(), kRed, 10);
+    EXPECT_EQ(red, cv::Rect((880 - 101) / 2, (495 - 81) / 2, 101, 81));
+}
+
+TEST(NoSignalScreen, LargePictureIsReducedToFitAndCentred) {
+    NoSignal screen(880, 495, SolidPicture("large.png", 2000, 1000, kRed));
+    const cv::Rect red = BoundsOf(screen.run.videoPixels(), kRed, 10);
+    // Fitted by width: 880 wide, trunc(880 / 2) = 440 high, centred vertically. The video
+    // area's one-pixel black frame, painted after the dialog, covers the outer columns.
+    EXPECT_EQ(red.y, (495 - 440) / 2);
+    EXPECT_EQ(red.height, 440);
+    EXPECT_LE(red.x, 1);
+    EXPECT_GE(red.br().x, 879);
+}
+
+TEST(NoSignalScreen, MissingOrCorruptPictureLeavesTheTextScreen) {
+    const std::string corrupt = TempPath("corrupt.jpg");
+    std::ofstream(corrupt) << "\xff\xd8\xff\xe0 not really a jpeg";
+    for (const std::string& path : {TempPath("absent.jpg"), corrupt}) {
+        NoSignal screen(880, 495, path);
+        const cv::Mat pixels = screen.run.videoPixels();
+        EXPECT_GT(CountPixels(pixels, kGreen), 50) << path;
+        EXPECT_EQ(CountPixels(pixels(cv::Rect(0, 0, 880, 494)), cv::Scalar(255, 255, 255), 0), 0)
+            << path;
+    }
+}
+
+TEST(NoSignalScreen, ZeroSizeAreaDrawsNothingAndSurvives) {
+    NoSignal screen(0, 0, SolidPicture("any.png", 50, 50, kRed));
+    const cv::Mat window = screen.run.windowPixels();
+    EXPECT_EQ(CountPixels(window, kRed, 10), 0);
+    EXPECT_TRUE(screen.run.close());
+}
+
+} // namespace

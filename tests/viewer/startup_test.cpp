@@ -1,0 +1,129 @@
+// The start-up choice of the capture device and what the window shows afterwards.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "tests/support/dialog_harness.h"
+
+using namespace testing_support;
+
+namespace {
+
+const cv::Scalar kGreen(0, 255, 0);
+
+TEST(StartUp, WithoutDevicesShowsNoSignalAndStartsNoPump) {
+    auto sim = FreshPlatform();
+    DialogRun run;
+    EXPECT_EQ(run.dialog().m_deviceIndex, 0);
+    EXPECT_FALSE(run.dialog().m_deviceFound);
+    EXPECT_EQ(run.dialog().RunningPumps(), 0);
+    EXPECT_FALSE(run.dialog().m_capture.isOpened());
+    // The picture covers the middle of the area, the black frame is around it.
+    const cv::Mat pixels = run.videoPixels();
+    ASSERT_FALSE(pixels.empty());
+    if (const char* shot = std::getenv("VISTREL_TEST_SHOT"))
+        cv::imwrite(shot, pixels);
+    EXPECT_TRUE(IsBlack(pixels, {0, 0, 20, 20}));
+    EXPECT_GT(CountPixels(pixels, cv::Scalar(30, 30, 230)), 100) << "the red cross of dis.jpg";
+}
+
+TEST(StartUp, ChoosesTheFirstNameContainingTheWords) {
+    struct Case {
+        std::vector<const char*> names;
+        bool found;
+        int index;
+    };
+    const Case cases[] = {
+        {{"Integrated Camera", "USB3.0 HDMI Capture Device (2)"}, true, 1},
+        {{"hdmi capture", "HDMI CAPTURE"}, false, 0},
+        {{"HDMI Capture A", "HDMI Capture B"}, true, 0},
+        {{"Camera", "Webcam"}, false, 0},
+        {{"", "HDMI Capture"}, true, 1},
+    };
+    for (const Case& c : cases) {
+        auto sim = FreshPlatform();
+        for (size_t i = 0; i < c.names.size(); ++i)
+            sim->setInput(static_cast<int>(i), Named(c.names[i]));
+        DialogRun run;
+        EXPECT_EQ(run.dialog().m_deviceFound, c.found) << c.names[1];
+        EXPECT_EQ(run.dialog().m_deviceIndex, c.index) << c.names[1];
+        EXPECT_EQ(run.dialog().m_capture.isOpened(), c.found) << c.names[1];
+        if (c.found)
+            EXPECT_TRUE(sim->waitFor(
+                c.index, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(5)));
+    }
+}
+
+TEST(StartUp, AnInputWithoutANameShiftsThePositionsAfterIt) {
+    auto sim = FreshPlatform();
+    platform::SimulatedInput unnamed;
+    sim->setInput(0, unnamed);
+    sim->setInput(1, Named("HDMI Capture"));
+    DialogRun run;
+    EXPECT_TRUE(run.dialog().m_deviceFound);
+    EXPECT_EQ(run.dialog().m_deviceIndex, 0);
+}
+
+TEST(StartUp, ADeviceThatWillNotOpenStillGetsAPumpThatEndsOnItsFirstRead) {
+    auto sim = FreshPlatform();
+    auto input = Named("HDMI Capture");
+    input.fault = platform::SimulatedFault::OpenFails;
+    sim->setInput(0, input);
+    DialogRun run;
+    EXPECT_TRUE(run.dialog().m_deviceFound);
+    EXPECT_FALSE(run.dialog().m_capture.isOpened());
+    ASSERT_TRUE(WaitUntil([&] { return run.dialog().RunningPumps() == 0; }));
+    EXPECT_EQ(sim->stats(0).openAttempts, 1);
+    // Nothing is open, so the paint that follows the pump's black frame shows no signal.
+    run.settle();
+    EXPECT_GT(CountPixels(run.videoPixels(), cv::Scalar(30, 30, 230)), 100);
+}
+
+TEST(StartUp, LiveFramesAreFittedIntoTheVideoArea) {
+    auto sim = FreshPlatform();
+    sim->setInput(0, Named("HDMI Capture", 1920, 1080));
+    DialogRun run;
+    ASSERT_TRUE(sim->waitFor(
+        0, [](auto& s) { return s.framesDelivered > 3; }, std::chrono::seconds(5)));
+    const cv::Mat pixels = run.videoPixels();
+    ASSERT_FALSE(pixels.empty());
+    // A 16:9 picture in a wider-than-tall area is fitted by height, with black bars beside it.
+    const float ratio = 1920.0f / 1080.0f;
+    const int drawnWidth = static_cast<int>(pixels.rows * ratio);
+    const int bar = (pixels.cols - drawnWidth) / 2;
+    ASSERT_GT(bar, 2);
+    EXPECT_TRUE(IsBlack(pixels, {0, 0, bar - 1, pixels.rows}));
+    EXPECT_FALSE(IsBlack(pixels, {bar + 1, 0, drawnWidth - 2, pixels.rows}));
+}
+
+TEST(StartUp, NoSignalPicturePathIsBesideTheExecutable) {
+    auto sim = FreshPlatform();
+    char self[4096] = {0};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof(self) - 1), 0);
+    std::string expected(self);
+    expected = expected.substr(0, expected.rfind('/') + 1) + "res/dis.jpg";
+    CVelvoraDlg dialog;
+    EXPECT_EQ(dialog.m_noSignalPicturePath, expected);
+    EXPECT_EQ(dialog.m_fullScreen, 0);
+    EXPECT_EQ(dialog.m_stopPump.load(), 0);
+    EXPECT_FALSE(dialog.m_devicePresent);
+    EXPECT_NE(dialog.m_hIcon, nullptr);
+}
+
+TEST(StartUp, SystemMenuGainsTheAboutEntryUnderASeparator) {
+    auto sim = FreshPlatform();
+    DialogRun run;
+    HMENU menu = GetSystemMenu(run.window(), FALSE);
+    ASSERT_NE(menu, nullptr);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), 16u);
+    WCHAR text[64] = {0};
+    GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+    EXPECT_EQ(std::u16string(text), u"关于 Velvora(&A)...");
+    EXPECT_EQ(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, (UINT)MF_SEPARATOR);
+}
+
+} // namespace

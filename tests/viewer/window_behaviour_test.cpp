@@ -1,0 +1,215 @@
+// The dialog's window behaviour: layout on resize, full screen, the keyboard filter and
+// painting.
+#include <gtest/gtest.h>
+
+#include "tests/support/dialog_harness.h"
+#include "platform/gdi/trace.h"
+
+using namespace testing_support;
+
+namespace {
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+RECT ClientRect(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return r;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND parent, HWND child) {
+    RECT r = WindowRect(child);
+    POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    ScreenToClient(parent, &corners[0]);
+    ScreenToClient(parent, &corners[1]);
+    return {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
+
+constexpr LONG kFrameBits = WS_DLGFRAME | WS_THICKFRAME;
+
+struct Viewer {
+    std::shared_ptr<platform::SimulatedVideoProvider> sim = FreshPlatform();
+    DialogRun run;
+    HWND window() { return run.window(); }
+    RECT video() { return ChildRect(run.window(), run.video()); }
+    LONG style() { return GetWindowLongW(run.window(), GWL_STYLE); }
+    void doubleClick() { run.post(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 100)); }
+    void key(UINT vk) { run.post(WM_KEYDOWN, vk, 1); }
+    void system(UINT command) { run.post(WM_SYSCOMMAND, command, 0); }
+};
+
+TEST(Layout, MaximiseAndRestoreScaleTheVideoAreaToTheClientArea) {
+    Viewer v;
+    const RECT client = ClientRect(v.window());
+    EXPECT_EQ(v.video(), client);
+    v.system(SC_MAXIMIZE);
+    EXPECT_TRUE(IsZoomed(v.window()));
+    EXPECT_EQ(v.video(), ClientRect(v.window()));
+    EXPECT_EQ(v.run.dialog().m_clientRect, ClientRect(v.window()));
+    v.system(SC_RESTORE);
+    EXPECT_EQ(v.video(), client);
+}
+
+TEST(Layout, MinimisingKeepsTheLayoutBasis) {
+    Viewer v;
+    const RECT client = ClientRect(v.window());
+    v.system(SC_MINIMIZE);
+    EXPECT_TRUE(IsIconic(v.window()));
+    EXPECT_EQ(v.run.dialog().m_clientRect, client);
+    v.system(SC_RESTORE);
+    EXPECT_FALSE(IsIconic(v.window()));
+    EXPECT_EQ(v.video(), client);
+    EXPECT_EQ(v.run.dialog().m_clientRect, client);
+}
+
+TEST(Layout, EdgesScaleByThemselvesWithTruncation) {
+    Viewer v;
+    const RECT client = ClientRect(v.window());
+    const RECT outer = WindowRect(v.window());
+    const int frameWidth = (outer.right - outer.left) - client.right;
+    const int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    v.run.onUi([&] { MoveWindow(v.run.video(), 3, 5, 98, 72, TRUE); });
+    v.run.onUi([&] {
+        SetWindowPos(v.window(), nullptr, 0, 0, 1001 + frameWidth, 601 + frameHeight,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    });
+    ASSERT_EQ(ClientRect(v.window()).right, 1001);
+    ASSERT_EQ(ClientRect(v.window()).bottom, 601);
+    const int w = client.right, h = client.bottom;
+    const RECT expected{3 * 1001 / w, 5 * 601 / h, 101 * 1001 / w, 77 * 601 / h};
+    EXPECT_EQ(v.video(), expected);
+}
+
+TEST(Layout, NoPreviousClientSizeFillsTheNewClientArea) {
+    Viewer v;
+    v.run.onUi([&] {
+        v.run.dialog().m_clientRect = RECT{0, 0, 0, 0};
+        SetWindowPos(v.window(), nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    });
+    EXPECT_EQ(v.video(), ClientRect(v.window()));
+    EXPECT_EQ(v.run.dialog().m_clientRect, ClientRect(v.window()));
+}
+
+TEST(FullScreen, DoubleClickEntersAndLeaves) {
+    Viewer v;
+    const RECT windowed = WindowRect(v.window());
+    const LONG style = v.style();
+    ASSERT_EQ(style & WS_THICKFRAME, 0);
+
+    v.doubleClick();
+    CVelvoraDlg& dialog = v.run.dialog();
+    EXPECT_EQ(dialog.m_fullScreen, 1);
+    EXPECT_EQ(v.style() & kFrameBits, 0);
+    EXPECT_NE(v.style() & WS_BORDER, 0) << "a thin border stays";
+    EXPECT_EQ(dialog.m_savedWindowRect, windowed);
+    // The maximised rectangle, one pixel larger on the left and top and two on the right and
+    // bottom: for a thin border that is the screen enlarged by 2 and 3 pixels.
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(WindowRect(v.window()), (RECT{-2, -2, cx + 3, cy + 3}));
+    EXPECT_EQ(v.video(), ClientRect(v.window()));
+    EXPECT_EQ(dialog.m_clientRect, ClientRect(v.window()));
+
+    v.doubleClick();
+    EXPECT_EQ(dialog.m_fullScreen, 0);
+    EXPECT_EQ(WindowRect(v.window()), windowed);
+    EXPECT_EQ(v.style() & kFrameBits, kFrameBits) << "resizable from now on";
+    EXPECT_EQ(v.video(), ClientRect(v.window()));
+}
+
+TEST(FullScreen, EscapeLeavesFullScreenAndNeverCloses) {
+    Viewer v;
+    const RECT windowed = WindowRect(v.window());
+    v.key(VK_ESCAPE);
+    EXPECT_FALSE(v.run.closed());
+    EXPECT_TRUE(IsWindow(v.window()));
+    EXPECT_EQ(v.run.dialog().m_fullScreen, 0);
+
+    v.doubleClick();
+    v.key(VK_ESCAPE);
+    EXPECT_EQ(v.run.dialog().m_fullScreen, 0);
+    EXPECT_EQ(WindowRect(v.window()), windowed);
+    EXPECT_TRUE(IsWindow(v.window()));
+}
+
+TEST(FullScreen, EnterDoesNothingInEitherMode) {
+    Viewer v;
+    const RECT windowed = WindowRect(v.window());
+    v.key(VK_RETURN);
+    EXPECT_TRUE(IsWindow(v.window()));
+    EXPECT_EQ(WindowRect(v.window()), windowed);
+    v.doubleClick();
+    const RECT full = WindowRect(v.window());
+    v.key(VK_RETURN);
+    EXPECT_EQ(v.run.dialog().m_fullScreen, 1);
+    EXPECT_EQ(WindowRect(v.window()), full);
+}
+
+TEST(Painting, RepaintWithoutCaptureShowsNoSignal) {
+    Viewer v;
+    v.run.onUi([&] {
+        v.run.dialog().m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+        InvalidateRect(v.window(), nullptr, TRUE);
+        UpdateWindow(v.window());
+    });
+    const cv::Mat pixels = v.run.videoPixels();
+    EXPECT_GT(CountPixels(pixels, cv::Scalar(30, 30, 230)), 100);
+}
+
+TEST(Painting, RepaintWhileCapturingIsBlackUntilTheNextFrame) {
+    auto sim = FreshPlatform();
+    auto input = Named("HDMI Capture", 320, 180);
+    input.fault = platform::SimulatedFault::Blocks;
+    input.faultAfterFrames = 5;
+    sim->setInput(0, input);
+    DialogRun run;
+    ASSERT_TRUE(sim->waitFor(
+        0, [](auto& s) { return s.framesDelivered == 5 && s.readsInProgress; },
+        std::chrono::seconds(5)));
+    ASSERT_FALSE(IsBlack(run.videoPixels(), {100, 100, 100, 100}));
+    run.onUi([&] {
+        InvalidateRect(run.window(), nullptr, TRUE);
+        UpdateWindow(run.window());
+    });
+    const cv::Mat pixels = run.videoPixels();
+    EXPECT_TRUE(IsBlack(pixels, {0, 0, pixels.cols, pixels.rows}));
+}
+
+TEST(Painting, MinimisedWindowDrawsTheIconCentred) {
+    Viewer v;
+    v.system(SC_MINIMIZE);
+    std::vector<platform::gdi::GdiCall> calls;
+    v.run.onUi([&] {
+        platform::gdi::SetGdiTrace(&calls);
+        SendMessageW(v.window(), WM_PAINT, 0, 0);
+        platform::gdi::SetGdiTrace(nullptr);
+    });
+    const RECT client = ClientRect(v.window());
+    int icons = 0;
+    for (const auto& call : calls) {
+        if (call.name != "DrawIcon")
+            continue;
+        ++icons;
+        ASSERT_GE(call.args.size(), 2u);
+        EXPECT_EQ(call.args[0], (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2);
+        EXPECT_EQ(call.args[1], (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2);
+    }
+    EXPECT_EQ(icons, 1);
+    EXPECT_EQ(SendMessageW(v.window(), WM_QUERYDRAGICON, 0, 0),
+              reinterpret_cast<LRESULT>(v.run.dialog().m_hIcon));
+}
+
+TEST(SystemMenu, TheAboutEntryDoesNothing) {
+    Viewer v;
+    const RECT windowed = WindowRect(v.window());
+    v.system(IDM_ABOUTBOX);
+    EXPECT_TRUE(IsWindow(v.window()));
+    EXPECT_FALSE(v.run.closed());
+    EXPECT_EQ(WindowRect(v.window()), windowed);
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// Following the capture device: hot-plug of its USB interface and audio endpoint, and resume
+// from sleep.
+#include <cstring>
+#include <string>
+
+#include "viewer/VelvoraDlg.h"
+
+namespace {
+
+// The interface name of a broadcast record, or false when the record is not a device
+// interface or does not hold a name terminated inside the size it gives. The record comes
+// from outside the program, so nothing past its stated size is read.
+bool InterfaceName(DWORD_PTR data, std::u16string& name) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if (!header || header->dbch_size < sizeof(DEV_BROADCAST_HDR))
+        return false;
+    if (header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE)
+        return false;
+    const size_t nameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
+    if (header->dbch_size < nameOffset + sizeof(WCHAR))
+        return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(header);
+    const size_t units = (header->dbch_size - nameOffset) / sizeof(WCHAR);
+    size_t length = 0;
+    WCHAR unit;
+    for (;; ++length) {
+        if (length == units)
+            return false;
+        std::memcpy(&unit, bytes + nameOffset + length * sizeof(WCHAR), sizeof(unit));
+        if (unit == 0)
+            break;
+    }
+    std::u16string wide(length, u'\0');
+    std::memcpy(wide.data(), bytes + nameOffset, length * sizeof(WCHAR));
+
+    // Through the ANSI code page and back, so the name is matched as the narrow text it is.
+    const int narrowSize =
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (narrowSize <= 0)
+        return false;
+    std::string narrow(static_cast<size_t>(narrowSize), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), narrowSize, nullptr, nullptr);
+    const int wideSize = MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, nullptr, 0);
+    if (wideSize <= 0)
+        return false;
+    name.assign(static_cast<size_t>(wideSize), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, narrow.c_str(), -1, name.data(), wideSize);
+    name.resize(static_cast<size_t>(wideSize) - 1);
+    return true;
+}
+
+bool Contains(const std::u16string& text, const char16_t* part) {
+    return text.find(part) != std::u16string::npos;
+}
+
+} // namespace
+
+bool CVelvoraDlg::RegisterDeviceEvents() {
+    DEV_BROADCAST_DEVICEINTERFACE_W filter;
+    std::memset(&filter, 0, sizeof(filter));
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_reserved = 0;
+    filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
+    filter.dbcc_name[0] = 0;
+    RegisterDeviceNotificationW(m_hWnd, &filter,
+                                DEVICE_NOTIFY_WINDOW_HANDLE | DEVICE_NOTIFY_ALL_INTERFACE_CLASSES);
+    return true;
+}
+
+BOOL CVelvoraDlg::OnDeviceChange(UINT eventType, DWORD_PTR data) {
+    if (eventType != DBT_DEVICEARRIVAL && eventType != DBT_DEVICEREMOVECOMPLETE)
+        return TRUE;
+    std::u16string name;
+    if (!InterfaceName(data, name))
+        return TRUE;
+
+    if (eventType == DBT_DEVICEARRIVAL) {
+        if (Contains(name, u"VID_3188")) {
+            m_devicePresent = true;
+        } else if (Contains(name, u"MMDEVAPI") && m_devicePresent) {
+            AppendEventLog(u"open");
+            Sleep(10);
+            if (!m_capture.isOpened()) {
+                m_capture.open(m_deviceIndex);
+                StartFramePump();
+                AppendEventLog(u"opening");
+            }
+        }
+    } else if (Contains(name, u"VID_3188")) {
+        ReleaseCaptureAndWait();
+        Sleep(10);
+        m_devicePresent = false;
+        ShowNoSignal();
+        AppendEventLog(u"remove3188");
+    }
+    return TRUE;
+}
+
+LRESULT CVelvoraDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_POWERBROADCAST && wParam == PBT_APMRESUMEAUTOMATIC) {
+        AppendEventLog(u"removeGetSafeHwnd");
+        ReleaseCaptureAndWait();
+        Sleep(10);
+        if (m_capture.isOpened()) {
+            AppendEventLog(u"isOpened");
+            ShowNoSignal();
+        } else {
+            m_capture.open(m_deviceIndex);
+            StartFramePump();
+            AppendEventLog(u"opening");
+        }
+    }
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CVelvoraDlg::AppendEventLog(LPCWSTR word) {
+    ::SendMessageW(m_eventLog.GetSafeHwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(word));
+}

@@ -1,0 +1,88 @@
+// The frame pump: a thread that reads frames from the capture and presents each at once.
+#include <chrono>
+
+#include "viewer/VelvoraDlg.h"
+
+DWORD FramePumpThread(LPVOID dialog) {
+    return static_cast<DWORD>(static_cast<CVelvoraDlg*>(dialog)->RunFramePump());
+}
+
+int CVelvoraDlg::RunFramePump() {
+    uint64_t ticket;
+    {
+        std::lock_guard<std::mutex> lock(m_pumpMutex);
+        ticket = ++m_pumpsEntered;
+    }
+
+    // The black frame is what the bars beside a fitted picture show while the pump runs.
+    try {
+        RECT area{0, 0, 0, 0};
+        ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
+        cv::Mat black =
+            cv::Mat::zeros(cv::Size(area.right - area.left, area.bottom - area.top), CV_8UC3);
+        IplImage header = cvIplImage(black);
+        PresentFrame(&header);
+    } catch (const cv::Exception&) {
+    }
+
+    const bool reading = EnterReading(ticket);
+    while (reading) {
+        // A pump started after this one (after a reopen) takes over the reading.
+        if (m_stopPump.load() != 0 || m_pumpsStarted.load() > ticket)
+            break;
+        try {
+            cv::Mat frame;
+            if (!m_capture.read(frame))
+                break;
+            if (frame.empty())
+                break;
+            IplImage header = cvIplImage(frame);
+            PresentFrame(&header);
+        } catch (const cv::Exception&) {
+            // A bad frame is dropped; the next read follows at once.
+        }
+    }
+    LeavePump(reading);
+    return 1;
+}
+
+// A pump reads only when no other pump is reading, and only while no pump has been started
+// after it: a pump started after a reopen takes over from one that has not yet noticed the
+// release.
+bool CVelvoraDlg::EnterReading(uint64_t ticket) {
+    std::unique_lock<std::mutex> lock(m_pumpMutex);
+    for (;;) {
+        if (m_stopPump.load() != 0 || m_pumpsStarted > ticket)
+            return false;
+        if (!m_pumpReading) {
+            m_pumpReading = true;
+            return true;
+        }
+        m_pumpChanged.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+void CVelvoraDlg::LeavePump(bool wasReading) {
+    std::lock_guard<std::mutex> lock(m_pumpMutex);
+    if (wasReading)
+        m_pumpReading = false;
+    --m_pumpsRunning;
+    m_pumpChanged.notify_all();
+}
+
+bool CVelvoraDlg::WaitForPumpsToEnd(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(m_pumpMutex);
+    return m_pumpChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return m_pumpsRunning == 0; });
+}
+
+int CVelvoraDlg::RunningPumps() const {
+    std::lock_guard<std::mutex> lock(m_pumpMutex);
+    return m_pumpsRunning;
+}
+
+void CVelvoraDlg::ReleaseCaptureAndWait() {
+    m_capture.release();
+    std::unique_lock<std::mutex> lock(m_pumpMutex);
+    m_pumpChanged.wait_for(lock, std::chrono::milliseconds(500), [this] { return !m_pumpReading; });
+}

@@ -1,0 +1,145 @@
+// The viewer dialog: construction, start-up choice of the capture device, pump start, stop
+// command and close.
+#include "viewer/VelvoraDlg.h"
+
+#include <cstring>
+#include <vector>
+
+#include <opencv2/highgui.hpp>
+
+#include "devices/VideoInputs.h"
+#include "platform/system/path_separator.h"
+
+namespace {
+
+// How long close and device changes wait for a pump to finish a read that the release could
+// not interrupt at once. Close must stay prompt, so these are short.
+constexpr int kPumpEndTimeoutMs = 500;
+
+std::string NoSignalPicturePath() {
+    char path[261];
+    std::memset(path, 0, sizeof(path));
+    GetModuleFileNameA(nullptr, path, 260);
+    if (char* separator = std::strrchr(path, platform::kPathSeparator))
+        separator[1] = '\0';
+    else
+        path[0] = '\0';
+    return std::string(path) + "res" + platform::kPathSeparator + "dis.jpg";
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CVelvoraDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_DEVICECHANGE()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_STOP, &CVelvoraDlg::StopCapture)
+ON_WM_CLOSE()
+ON_WM_SIZE()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+CVelvoraDlg::CVelvoraDlg()
+    : CDialog(IDD_VIEWER_DIALOG, nullptr), m_savedWindowRect{0, 0, 0, 0}, m_deviceIndex(0),
+      m_noSignalPicturePath(NoSignalPicturePath()), m_devicePresent(false), m_stopPump(0),
+      m_deviceFound(false), m_clientRect{0, 0, 0, 0} {
+    HINSTANCE module = AfxFindResourceHandle(MAKEINTRESOURCEW(IDI_VISTREL), RT_GROUP_ICON);
+    m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_VISTREL));
+    m_fullScreen = 0;
+}
+
+CVelvoraDlg::~CVelvoraDlg() {
+    // A pump holds this object's address until it returns. Close has already stopped and
+    // awaited the pumps; one still running here is stuck inside a device read that could not
+    // be interrupted, and the process is about to end anyway, so end it now rather than free
+    // the dialog under that pump.
+    if (!WaitForPumpsToEnd(kPumpEndTimeoutMs))
+        ExitProcess(0);
+}
+
+void CVelvoraDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_EVENT_LOG, m_eventLog);
+}
+
+BOOL CVelvoraDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (CMenu* systemMenu = GetSystemMenu(FALSE)) {
+        CString aboutText;
+        aboutText.LoadString(IDS_ABOUTBOX);
+        if (!aboutText.IsEmpty()) {
+            systemMenu->AppendMenu(MF_SEPARATOR);
+            systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    ::GetClientRect(m_hWnd, &m_clientRect);
+    SelectAndOpenDevice();
+    RegisterDeviceEvents();
+    return TRUE;
+}
+
+void CVelvoraDlg::SelectAndOpenDevice() {
+    if (m_capture.isOpened())
+        return;
+
+    std::vector<std::string> inputs;
+    EnumerateVideoInputs(inputs);
+    if (inputs.empty()) {
+        ShowNoSignal();
+        return;
+    }
+
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (std::strstr(inputs[i].c_str(), "HDMI Capture")) {
+            m_deviceFound = true;
+            m_deviceIndex = static_cast<int>(i);
+            break;
+        }
+    }
+
+    if (m_deviceFound) {
+        m_capture.open(m_deviceIndex);
+        StartFramePump();
+    } else {
+        ShowNoSignal();
+    }
+}
+
+void CVelvoraDlg::StartFramePump() {
+    {
+        std::lock_guard<std::mutex> lock(m_pumpMutex);
+        ++m_pumpsStarted;
+        ++m_pumpsRunning;
+    }
+    HANDLE thread = CreateThread(nullptr, 0, FramePumpThread, this, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_pumpMutex);
+    --m_pumpsStarted;
+    --m_pumpsRunning;
+    m_pumpChanged.notify_all();
+}
+
+void CVelvoraDlg::StopCapture() {
+    m_stopPump = 1;
+    m_capture.release();
+}
+
+void CVelvoraDlg::OnClose() {
+    m_stopPump = 1;
+    Sleep(100);
+    m_capture.release();
+    // The window goes away with the modal loop; pumps draw into it until they return.
+    WaitForPumpsToEnd(kPumpEndTimeoutMs);
+    Default();
+    cv::destroyAllWindows();
+}

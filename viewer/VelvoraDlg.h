@@ -1,0 +1,94 @@
+// The viewer dialog: capture control, frame pump, no-signal screen, device events and window
+// behaviour.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/afxwin.h"
+#include "platform/cvshim/cv24.h"
+#include "platform/video/video_capture.h"
+#include "res/resource.h"
+
+class CVelvoraDlg : public CDialog {
+public:
+    CVelvoraDlg();
+    ~CVelvoraDlg() override;
+
+    enum { IDD = IDD_VIEWER_DIALOG };
+
+    // Capture control
+    void SelectAndOpenDevice();
+    void StartFramePump();
+    afx_msg void StopCapture();
+
+    // Frame pump and presentation
+    int RunFramePump();
+    void PresentFrame(const IplImage* image);
+    void PresentPicture(const IplImage* image);
+    void ShowNoSignal();
+
+    // Device events
+    bool RegisterDeviceEvents();
+
+    // Window behaviour
+    void ScaleControl(CWnd* child, int cx, int cy);
+    void SetFullScreen(bool enter);
+
+    // Frame pumps that have started and not yet returned.
+    int RunningPumps() const;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+
+    afx_msg void OnSysCommand(UINT id, LPARAM lParam);
+    afx_msg BOOL OnDeviceChange(UINT eventType, DWORD_PTR data);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg void OnClose();
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnTimer(UINT_PTR id);
+    DECLARE_MESSAGE_MAP()
+
+public:
+    HICON m_hIcon;
+    platform::VideoCapture m_capture;
+    BOOL m_fullScreen;
+    RECT m_savedWindowRect;
+    LONG m_savedStyle;
+    int m_deviceIndex;
+    std::string m_noSignalPicturePath;
+    bool m_devicePresent;
+    // Written by the user-interface thread, read by every pump before each read.
+    std::atomic<int32_t> m_stopPump;
+    bool m_deviceFound;
+    RECT m_clientRect;
+    CListBox m_eventLog;
+
+private:
+    void AppendEventLog(LPCWSTR word);
+    // Releases the capture and waits (bounded) until no pump is left reading the old device, so
+    // what is drawn next is not overdrawn by a late frame.
+    void ReleaseCaptureAndWait();
+    bool WaitForPumpsToEnd(int timeoutMs);
+
+    // Pump bookkeeping: at most one pump reads at a time, a pump started after it supersedes
+    // it, and the dialog waits for running pumps before it goes away.
+    bool EnterReading(uint64_t ticket);
+    void LeavePump(bool wasReading);
+    mutable std::mutex m_pumpMutex;
+    std::condition_variable m_pumpChanged;
+    int m_pumpsRunning = 0;
+    bool m_pumpReading = false;
+    std::atomic<uint64_t> m_pumpsStarted{0};
+    uint64_t m_pumpsEntered = 0;
+};
+
+DWORD FramePumpThread(LPVOID dialog);
