@@ -22,7 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing_support::TempPath;
 
-std::string Run(const std::string& command) {
+std::string Shell(const std::string& command) {
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[256];
@@ -66,8 +66,9 @@ public:
     std::string window(std::chrono::seconds bound = 10s) {
         const auto deadline = std::chrono::steady_clock::now() + bound;
         while (std::chrono::steady_clock::now() < deadline) {
-            std::string id = Run("xdotool search --onlyvisible --name 'Vistrel v1.2.6' 2>/dev/null"
-                                 " | head -n 1");
+            std::string id =
+                Shell("xdotool search --onlyvisible --name 'Vistrel v1.2.6' 2>/dev/null"
+                      " | head -n 1");
             if (!id.empty()) {
                 id.erase(id.find_last_not_of("\n") + 1);
                 return id;
@@ -78,7 +79,7 @@ public:
     }
     Geometry geometry(const std::string& id) {
         Geometry g;
-        const std::string text = Run("xdotool getwindowgeometry --shell " + id);
+        const std::string text = Shell("xdotool getwindowgeometry --shell " + id);
         std::sscanf(text.c_str(), "WINDOW=%*d\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y,
                     &g.width, &g.height);
         return g;
@@ -106,7 +107,7 @@ private:
 cv::Mat Screenshot() {
     const std::string path = TempPath("e2e-screen.png");
     std::remove(path.c_str());
-    Run("import -window root " + path + " 2>/dev/null");
+    Shell("import -window root " + path + " 2>/dev/null");
     return cv::imread(path);
 }
 
@@ -118,8 +119,8 @@ bool IsBlack(const cv::Vec3b& p) {
 }
 
 void DoubleClick(const std::string& id, const Geometry& g) {
-    Run("xdotool mousemove --sync " + std::to_string(g.x + g.width / 2) + " " +
-        std::to_string(g.y + g.height / 2) + " click --repeat 2 --delay 80 1");
+    Shell("xdotool mousemove --sync " + std::to_string(g.x + g.width / 2) + " " +
+          std::to_string(g.y + g.height / 2) + " click --repeat 2 --delay 80 1");
     (void)id;
 }
 
@@ -182,11 +183,11 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
 
     DoubleClick(id, restored);
     Settle(viewer, id, [&](const Geometry& g) { return g.width >= screenWidth; });
-    Run("xdotool key Escape");
+    Shell("xdotool key Escape");
     const Geometry escaped =
         Settle(viewer, id, [&](const Geometry& g) { return g.width < screenWidth; });
     EXPECT_LT(escaped.width, screenWidth) << "Escape leaves full screen";
-    Run("xdotool key Escape");
+    Shell("xdotool key Escape");
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(viewer.window(1s).empty()) << "Escape in windowed mode never closes";
 

@@ -50,9 +50,10 @@ TEST(StartUp, ChoosesTheFirstNameContainingTheWords) {
         EXPECT_EQ(run.dialog().m_deviceFound, c.found) << c.names[1];
         EXPECT_EQ(run.dialog().m_deviceIndex, c.index) << c.names[1];
         EXPECT_EQ(run.dialog().m_capture.isOpened(), c.found) << c.names[1];
-        if (c.found)
+        if (c.found) {
             EXPECT_TRUE(sim->waitFor(
                 c.index, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(5)));
+        }
     }
 }
 
