@@ -12,10 +12,9 @@ using namespace platform::window;
 namespace {
 
 bool LessIgnoringCase(const std::u16string& a, const std::u16string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char16_t x, char16_t y) {
-                                            return std::towlower(x) < std::towlower(y);
-                                        });
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char16_t x, char16_t y) { return std::towlower(x) < std::towlower(y); });
 }
 
 LRESULT AddString(Window& w, LPCWSTR text, WPARAM insertAt, bool insert) {

@@ -32,9 +32,9 @@ Menus& TheMenus() {
 
 // The items every system menu starts with.
 std::vector<MenuItem> DefaultSystemMenu() {
-    return {{MF_STRING, SC_RESTORE, u"&Restore"},   {MF_STRING, SC_MOVE, u"&Move"},
-            {MF_STRING, SC_SIZE, u"&Size"},         {MF_STRING, SC_MINIMIZE, u"Mi&nimize"},
-            {MF_STRING, SC_MAXIMIZE, u"Ma&ximize"}, {MF_SEPARATOR, 0, u""},
+    return {{MF_STRING, SC_RESTORE, u"&Restore"},    {MF_STRING, SC_MOVE, u"&Move"},
+            {MF_STRING, SC_SIZE, u"&Size"},          {MF_STRING, SC_MINIMIZE, u"Mi&nimize"},
+            {MF_STRING, SC_MAXIMIZE, u"Ma&ximize"},  {MF_SEPARATOR, 0, u""},
             {MF_STRING, SC_CLOSE, u"&Close\tAlt+F4"}};
 }
 

@@ -52,7 +52,9 @@ bool HasWork(ThreadQueue& queue) {
 
 } // namespace
 
-void SetPreTranslateHook(PreTranslateHook hook) { g_preTranslate.store(hook); }
+void SetPreTranslateHook(PreTranslateHook hook) {
+    g_preTranslate.store(hook);
+}
 
 void TranslateAndDispatch(MSG& msg) {
     if (PreTranslateHook hook = g_preTranslate.load(); hook && msg.hwnd && hook(&msg))
@@ -149,7 +151,9 @@ BOOL PeekMessageW(LPMSG msg, HWND, UINT, UINT, UINT removeFlags) {
     return NextMessage(*msg, 0, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+    return FALSE;
+}
 
 LRESULT DispatchMessageW(const MSG* msg) {
     if (!msg || !msg->hwnd)

@@ -8,9 +8,13 @@
 namespace platform::window {
 namespace {
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
-RECT Offset(RECT r, int dx, int dy) { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+RECT Offset(RECT r, int dx, int dy) {
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 
 bool FindPaintLocked(Window& w, ThreadQueue& queue, MSG& msg) {
     if (!(w.style & WS_VISIBLE))
@@ -50,7 +54,8 @@ void InvalidateLocked(Window& w, const RECT* rect, bool erase) {
         Window* c = FindLocked(child);
         if (!c)
             continue;
-        RECT inChild = Offset(r, -(c->rect.left + c->nonClient.left), -(c->rect.top + c->nonClient.top));
+        RECT inChild =
+            Offset(r, -(c->rect.left + c->nonClient.left), -(c->rect.top + c->nonClient.top));
         InvalidateLocked(*c, &inChild, erase);
     }
 }

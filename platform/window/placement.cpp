@@ -195,7 +195,9 @@ BOOL ShowWindowFrom(HWND hwnd, int command, bool fromDesktop) {
 
 using namespace platform::window;
 
-BOOL ShowWindow(HWND hwnd, int command) { return ShowWindowFrom(hwnd, command, false); }
+BOOL ShowWindow(HWND hwnd, int command) {
+    return ShowWindowFrom(hwnd, command, false);
+}
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     RECT rect;

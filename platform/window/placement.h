@@ -8,9 +8,9 @@ namespace platform::window {
 enum PlaceFlags : unsigned {
     kRecomputeFrame = 1, // the style's frame and caption apply from now on
     kNoRedraw = 2,
-    kFromDesktop = 4,    // the desktop did it: tell the backend nothing back
-    kAlwaysSize = 8,     // WM_SIZE even if the client size stayed (a new show state)
-    kNoGeometry = 16,    // the backend follows a show command, not a rectangle
+    kFromDesktop = 4, // the desktop did it: tell the backend nothing back
+    kAlwaysSize = 8,  // WM_SIZE even if the client size stayed (a new show state)
+    kNoGeometry = 16, // the backend follows a show command, not a rectangle
 };
 
 // Gives the window a new rectangle (parent client or screen coordinates) and sends WM_MOVE

@@ -63,7 +63,9 @@ int MsUntilNextTask() {
 
 namespace platform {
 
-void PostToUiThread(std::function<void()> task) { PostToUiThreadAfter(0, std::move(task)); }
+void PostToUiThread(std::function<void()> task) {
+    PostToUiThreadAfter(0, std::move(task));
+}
 
 void PostToUiThreadAfter(int delayMs, std::function<void()> task) {
     auto& tasks = window::TheTasks();

@@ -17,7 +17,9 @@ using namespace platform::window;
 
 namespace {
 
-std::u16string TextOf(LPCWSTR text) { return text ? std::u16string(text) : std::u16string(); }
+std::u16string TextOf(LPCWSTR text) {
+    return text ? std::u16string(text) : std::u16string();
+}
 
 // The window and its descendants, parent first.
 void CollectSubtreeLocked(Window& w, std::vector<HWND>& out) {
@@ -247,9 +249,13 @@ BOOL IsWindowVisible(HWND hwnd) {
     return w && IsVisibleLocked(*w) ? TRUE : FALSE;
 }
 
-BOOL IsIconic(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE) ? TRUE : FALSE; }
+BOOL IsIconic(HWND hwnd) {
+    return (GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE) ? TRUE : FALSE;
+}
 
-BOOL IsZoomed(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZE) ? TRUE : FALSE; }
+BOOL IsZoomed(HWND hwnd) {
+    return (GetWindowLongW(hwnd, GWL_STYLE) & WS_MAXIMIZE) ? TRUE : FALSE;
+}
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
     if (!IsWindow(hwnd))

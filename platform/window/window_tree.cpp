@@ -38,7 +38,9 @@ Window* FindLocked(HWND hwnd) {
     return it == tree.windows.end() ? nullptr : it->second.get();
 }
 
-const std::vector<HWND>& TopLevelLocked() { return TheTree().topLevel; }
+const std::vector<HWND>& TopLevelLocked() {
+    return TheTree().topLevel;
+}
 
 HWND AddWindowLocked(std::unique_ptr<Window> window) {
     auto& tree = TheTree();
