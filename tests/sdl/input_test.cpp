@@ -13,12 +13,13 @@
 namespace sdltest {
 namespace {
 
-const LONG Dialog = 0x10CB08C8 & ~WS_VISIBLE;
+const LONG kInputDialogStyle = 0x10CB08C8 & ~WS_VISIBLE;
 
 class Input : public DesktopTest {
 protected:
     unsigned long open(uintptr_t id, const RECT& client, const std::string& title) {
-        backend->createWindow(Hwnd(id), client, Dialog, std::u16string(title.begin(), title.end()));
+        backend->createWindow(Hwnd(id), client, kInputDialogStyle,
+                              std::u16string(title.begin(), title.end()));
         backend->show(Hwnd(id), SW_SHOW);
         settle();
         log.clear();
@@ -118,7 +119,8 @@ TEST_F(Input, CallsFromOtherThreadsRunOnTheInterfaceThread) {
     std::thread other([&] {
         backend->setTitle(Hwnd(1), u"after");
         backend->setGeometry(Hwnd(1), Client(30, 40, 150, 120));
-        backend->createWindow(Hwnd(2), Client(500, 40, 50, 50), Dialog | WS_VISIBLE, u"second");
+        backend->createWindow(Hwnd(2), Client(500, 40, 50, 50), kInputDialogStyle | WS_VISIBLE,
+                              u"second");
     });
     other.join();
     EXPECT_TRUE(pumpUntil([&] { return findWindow("second") != 0; }));

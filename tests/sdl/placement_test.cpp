@@ -10,7 +10,7 @@
 namespace sdltest {
 namespace {
 
-const LONG Dialog = 0x10CB08C8 & ~WS_VISIBLE;
+const LONG kPlacementDialogStyle = 0x10CB08C8 & ~WS_VISIBLE;
 const LONG FrameBits = 0x00440000;
 
 class Placement : public DesktopTest {
@@ -52,14 +52,15 @@ protected:
 };
 
 TEST_F(Placement, CreatedAtTheClientRectangle) {
-    const unsigned long w = open(1, Client(120, 90, 640, 360), Dialog, "Vistrel v1.2.6");
+    const unsigned long w =
+        open(1, Client(120, 90, 640, 360), kPlacementDialogStyle, "Vistrel v1.2.6");
     ASSERT_NE(w, 0u);
     EXPECT_EQ(geometry(w), (ScreenRect{120, 90, 640, 360}));
     EXPECT_TRUE(mapped(w));
 }
 
 TEST_F(Placement, StylesDecideFrameAndResizing) {
-    const unsigned long w = open(1, Client(10, 10, 300, 200), Dialog, "styles");
+    const unsigned long w = open(1, Client(10, 10, 300, 200), kPlacementDialogStyle, "styles");
     ASSERT_NE(w, 0u);
     const long decorations = 2, functions = 1, resize = 2, maximize = 16, minimize = 8;
     std::vector<long> hints = motifHints(w);
@@ -71,13 +72,13 @@ TEST_F(Placement, StylesDecideFrameAndResizing) {
     EXPECT_FALSE(hints[functions] & resize);
     EXPECT_FALSE(fixedSize(w));
 
-    backend->setStyle(Hwnd(1), Dialog & ~FrameBits);
+    backend->setStyle(Hwnd(1), kPlacementDialogStyle & ~FrameBits);
     settle();
     hints = motifHints(w);
     ASSERT_GE(hints.size(), 3u);
     EXPECT_EQ(hints[decorations], 0);
 
-    backend->setStyle(Hwnd(1), Dialog | FrameBits);
+    backend->setStyle(Hwnd(1), kPlacementDialogStyle | FrameBits);
     settle();
     hints = motifHints(w);
     ASSERT_GE(hints.size(), 3u);
@@ -96,7 +97,8 @@ TEST_F(Placement, StylesDecideFrameAndResizing) {
 }
 
 TEST_F(Placement, GeometryMayReachBeyondTheScreen) {
-    const unsigned long w = open(1, Client(200, 100, 400, 300), Dialog & ~FrameBits, "beyond");
+    const unsigned long w =
+        open(1, Client(200, 100, 400, 300), kPlacementDialogStyle & ~FrameBits, "beyond");
     ASSERT_NE(w, 0u);
     backend->setGeometry(Hwnd(1), Client(-1, -1, 1283, 803));
     settle();
@@ -111,7 +113,7 @@ TEST_F(Placement, GeometryMayReachBeyondTheScreen) {
 }
 
 TEST_F(Placement, MaximiseAndRestoreWithoutWindowManager) {
-    const unsigned long w = open(7, Client(100, 100, 400, 300), Dialog, "maximise");
+    const unsigned long w = open(7, Client(100, 100, 400, 300), kPlacementDialogStyle, "maximise");
     ASSERT_NE(w, 0u);
     backend->show(Hwnd(7), SW_MAXIMIZE);
     EXPECT_TRUE(pumpUntil([&] { return logged("maximized 7"); }));
@@ -133,7 +135,7 @@ TEST_F(Placement, MaximiseAndRestoreWithoutWindowManager) {
 }
 
 TEST_F(Placement, MinimiseHidesAndRestoreBringsBackThePlacement) {
-    const unsigned long w = open(8, Client(100, 100, 400, 300), Dialog, "minimise");
+    const unsigned long w = open(8, Client(100, 100, 400, 300), kPlacementDialogStyle, "minimise");
     ASSERT_NE(w, 0u);
     backend->show(Hwnd(8), SW_MINIMIZE);
     EXPECT_TRUE(pumpUntil([&] { return logged("minimized 8"); }));
@@ -160,16 +162,17 @@ TEST_F(Placement, MinimiseHidesAndRestoreBringsBackThePlacement) {
 
 // What the viewer does to enter and leave full screen, step by step.
 TEST_F(Placement, FullScreenRoundTrip) {
-    const unsigned long w = open(9, Client(300, 200, 594, 303), Dialog, "full screen");
+    const unsigned long w =
+        open(9, Client(300, 200, 594, 303), kPlacementDialogStyle, "full screen");
     ASSERT_NE(w, 0u);
-    backend->setStyle(Hwnd(9), Dialog & ~FrameBits);
+    backend->setStyle(Hwnd(9), kPlacementDialogStyle & ~FrameBits);
     backend->show(Hwnd(9), SW_MAXIMIZE);
     backend->setGeometry(Hwnd(9), Client(-1, -1, 1280 + 3, 800 + 3));
     settle();
     EXPECT_EQ(geometry(w), (ScreenRect{-1, -1, 1283, 803}));
     EXPECT_EQ(motifHints(w).at(2), 0);
 
-    backend->setStyle(Hwnd(9), Dialog | FrameBits);
+    backend->setStyle(Hwnd(9), kPlacementDialogStyle | FrameBits);
     backend->setGeometry(Hwnd(9), Client(300, 200, 594, 303));
     settle();
     EXPECT_EQ(geometry(w), (ScreenRect{300, 200, 594, 303}));
@@ -178,7 +181,7 @@ TEST_F(Placement, FullScreenRoundTrip) {
 }
 
 TEST_F(Placement, HideShowAndTitle) {
-    const unsigned long w = open(3, Client(10, 10, 100, 100), Dialog, "first title");
+    const unsigned long w = open(3, Client(10, 10, 100, 100), kPlacementDialogStyle, "first title");
     ASSERT_NE(w, 0u);
     backend->show(Hwnd(3), SW_HIDE);
     settle();

@@ -15,7 +15,6 @@ namespace {
 
 const std::string kUsb = notify::UsbInterfaceName(0x3188, 0x1234, "SIM1");
 const std::string kAudio = notify::AudioEndpointName("Capture1", notify::AudioFlow::Capture);
-const cv::Scalar kGreen(0, 255, 0);
 
 using Log = std::vector<std::string>;
 

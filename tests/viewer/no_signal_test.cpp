@@ -12,7 +12,7 @@ using namespace testing_support;
 
 namespace {
 
-const cv::Scalar kGreen(0, 255, 0);
+const cv::Scalar kTextGreen(0, 255, 0);
 const cv::Scalar kRed(0, 0, 255);
 
 // The dialog with its video area resized to width x height and the given picture path.
@@ -56,7 +56,7 @@ cv::Rect ReferenceTextBounds(int width, int height) {
     cvInitFont(&font, CV_FONT_HERSHEY_COMPLEX, 0.5, 1.0, 0.0, 1, 8);
     cvPutText(&header, "No Input Signal", cvPoint(width / 2 - 100, height / 2), &font,
               CvScalar(0, 255, 0, 0));
-    return BoundsOf(frame, kGreen);
+    return BoundsOf(frame, kTextGreen);
 }
 
 TEST(NoSignalScreen, TextStartsLeftOfCentreOnTheMiddleLine) {
@@ -66,7 +66,7 @@ TEST(NoSignalScreen, TextStartsLeftOfCentreOnTheMiddleLine) {
         if (const char* shot = std::getenv("VISTREL_TEST_SHOT"))
             cv::imwrite(std::string(shot) + std::to_string(area.width) + ".png", pixels);
         ASSERT_EQ(pixels.size(), area);
-        const cv::Rect drawn = BoundsOf(pixels, kGreen);
+        const cv::Rect drawn = BoundsOf(pixels, kTextGreen);
         const cv::Rect expected = ReferenceTextBounds(area.width, area.height);
         ASSERT_FALSE(drawn.empty()) << area;
         EXPECT_NEAR(drawn.x, expected.x, 1) << area;
@@ -103,7 +103,7 @@ TEST(NoSignalScreen, MissingOrCorruptPictureLeavesTheTextScreen) {
     for (const std::string& path : {TempPath("absent.jpg"), corrupt}) {
         NoSignal screen(880, 495, path);
         const cv::Mat pixels = screen.run.videoPixels();
-        EXPECT_GT(CountPixels(pixels, kGreen), 50) << path;
+        EXPECT_GT(CountPixels(pixels, kTextGreen), 50) << path;
         EXPECT_EQ(CountPixels(pixels(cv::Rect(0, 0, 880, 494)), cv::Scalar(255, 255, 255), 0), 0)
             << path;
     }

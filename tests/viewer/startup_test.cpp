@@ -11,8 +11,6 @@ using namespace testing_support;
 
 namespace {
 
-const cv::Scalar kGreen(0, 255, 0);
-
 TEST(StartUp, WithoutDevicesShowsNoSignalAndStartsNoPump) {
     auto sim = FreshPlatform();
     DialogRun run;
