@@ -13,8 +13,6 @@
 
 namespace platform::notify {
 
-// UTF-8 to UTF-16; malformed bytes become U+FFFD.
-std::u16string Utf16FromUtf8(std::string_view text);
 
 class InterfaceRecord {
 public:

@@ -16,35 +16,47 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 } // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
+    // Malformed input is replaced by maximal subparts, as Unicode recommends: a well-begun
+    // sequence that is cut short becomes one U+FFFD, every other offending byte one each.
     std::u16string out;
     size_t i = 0;
     while (i < text.size()) {
         const unsigned char lead = (unsigned char)text[i];
-        int extra = lead < 0x80         ? 0
-                    : (lead >> 5) == 6  ? 1
-                    : (lead >> 4) == 14 ? 2
-                    : (lead >> 3) == 30 ? 3
-                                        : -1;
-        if (extra < 0) {
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
             out.push_back(u'\uFFFD');
             ++i;
             continue;
         }
-        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        char32_t c = lead & (0x3F >> extra);
         size_t j = 1;
-        for (; j <= (size_t)extra; ++j) {
-            if (i + j >= text.size() || ((unsigned char)text[i + j] >> 6) != 2)
+        for (; j <= (size_t)extra && i + j < text.size(); ++j) {
+            const unsigned char next = (unsigned char)text[i + j];
+            if (next < (j == 1 ? low : 0x80) || next > (j == 1 ? high : 0xBF))
                 break;
-            c = (c << 6) | ((unsigned char)text[i + j] & 0x3F);
+            c = (c << 6) | (next & 0x3F);
         }
         if (j <= (size_t)extra) {
             out.push_back(u'\uFFFD');
             i += j;
             continue;
         }
-        static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
         AppendUtf16(out, c);
         i += extra + 1;
     }

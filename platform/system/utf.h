@@ -1,4 +1,5 @@
-// UTF-8 and UTF-16 conversions. Malformed input becomes U+FFFD; nothing is read past the end.
+// UTF-8 and UTF-16 conversions. Malformed input becomes U+FFFD (by maximal subparts); nothing is
+// read past the end.
 #pragma once
 
 #include <string>

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "platform/system/utf.h"
 #include "platform/video/v4l2/v4l2_listing.h"
 
 namespace {
 
+using platform::Utf8ToUtf16;
 using platform::v4l2::AssembleInputs;
-using platform::v4l2::Utf8ToUtf16;
 using platform::v4l2::VideoNodeNumbers;
 
 TEST(V4l2Listing, TakesOnlyPlainVideoNodeNames) {
@@ -51,13 +52,13 @@ TEST(Utf8ToUtf16, DecodesEveryLengthOfSequence) {
     EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x8E\xA5"), u"\U0001F3A5");
 }
 
-TEST(Utf8ToUtf16, IllFormedBytesBecomeReplacementCharacters) {
+TEST(Utf8ToUtf16, IllFormedInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("a\xFF"
                           "b"),
               u"a\uFFFDb");
     EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // surrogate
-    EXPECT_EQ(Utf8ToUtf16("ab\xE4\xB8"), u"ab\uFFFD\uFFFD");       // cut at the end
+    EXPECT_EQ(Utf8ToUtf16("ab\xE4\xB8"), u"ab\uFFFD");             // cut at the end
     EXPECT_EQ(Utf8ToUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
 }
 

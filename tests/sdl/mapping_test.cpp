@@ -9,10 +9,11 @@
 #include "platform/backend/sdl/desktop_style.h"
 #include "platform/backend/sdl/sdl_backend.h"
 #include "platform/backend/sdl/key_map.h"
-#include "platform/backend/sdl/utf8.h"
+#include "platform/system/utf.h"
 #include "platform/win32/constants.h"
 
 using namespace platform::sdl;
+using platform::Utf16ToUtf8;
 
 TEST(DesktopStyle, DialogFramesAndFullScreen) {
     const LONG dialog = 0x10CB08C8; // caption, system menu, minimise and maximise boxes
@@ -70,17 +71,17 @@ TEST(KeyMap, VirtualKeys) {
 }
 
 TEST(Utf8, FromUtf16) {
-    EXPECT_EQ(Utf8FromUtf16(u"Vistrel v1.2.6"), "Vistrel v1.2.6");
-    EXPECT_EQ(Utf8FromUtf16(u"关于 Velvora(&A)..."), "关于 Velvora(&A)...");
-    EXPECT_EQ(Utf8FromUtf16(u"\u00e9"), "\xc3\xa9");
-    EXPECT_EQ(Utf8FromUtf16(u"\U0001F600"), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(Utf16ToUtf8(u"Vistrel v1.2.6"), "Vistrel v1.2.6");
+    EXPECT_EQ(Utf16ToUtf8(u"关于 Velvora(&A)..."), "关于 Velvora(&A)...");
+    EXPECT_EQ(Utf16ToUtf8(u"\u00e9"), "\xc3\xa9");
+    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xf0\x9f\x98\x80");
     // Lone surrogates, at the end or followed by something else, become U+FFFD.
-    EXPECT_EQ(Utf8FromUtf16(std::u16string(1, char16_t(0xD83D))), "\xef\xbf\xbd");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd"
-                                                                     "a");
-    EXPECT_EQ(Utf8FromUtf16(std::u16string{char16_t(0xDE00), char16_t(0xD83D)}),
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83D))), "\xef\xbf\xbd");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xD83D), u'a'}), "\xef\xbf\xbd"
+                                                                   "a");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDE00), char16_t(0xD83D)}),
               "\xef\xbf\xbd\xef\xbf\xbd");
-    EXPECT_EQ(Utf8FromUtf16(u""), "");
+    EXPECT_EQ(Utf16ToUtf8(u""), "");
 }
 
 // Backend selection falls back to headless on a null result.

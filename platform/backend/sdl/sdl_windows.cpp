@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "platform/backend/sdl/desktop_style.h"
-#include "platform/backend/sdl/utf8.h"
+#include "platform/system/utf.h"
 #include "platform/backend/sdl/x11_desktop.h"
 #include "platform/win32/constants.h"
 
@@ -24,7 +24,7 @@ void SdlBackend::createWindow(HWND hwnd, const RECT& clientScreen, LONG style,
     if (!startVideo() || find(hwnd))
         return;
     const Placement p = PlacementOf(clientScreen);
-    SDL_Window* window = SDL_CreateWindow(sdl::Utf8FromUtf16(title).c_str(), p.x, p.y, p.w, p.h,
+    SDL_Window* window = SDL_CreateWindow(Utf16ToUtf8(title).c_str(), p.x, p.y, p.w, p.h,
                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (!window)
         return;
@@ -122,7 +122,7 @@ void SdlBackend::setGeometry(HWND hwnd, const RECT& clientScreen) {
 void SdlBackend::setTitle(HWND hwnd, const std::u16string& title) {
     onUi([=, this] {
         if (DesktopWindow* w = find(hwnd))
-            SDL_SetWindowTitle(w->window, sdl::Utf8FromUtf16(title).c_str());
+            SDL_SetWindowTitle(w->window, Utf16ToUtf8(title).c_str());
     });
 }
 

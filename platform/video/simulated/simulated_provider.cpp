@@ -1,5 +1,6 @@
 // The simulated inputs: listing, opening, plugging and their counters.
-#include "platform/video/simulated_devices.h"
+#include "platform/system/utf.h"
+#include "platform//video/simulated_devices.h"
 
 #include "platform/video/simulated/simulated_source.h"
 #include "platform/video/v4l2/v4l2_listing.h"
@@ -167,7 +168,7 @@ std::shared_ptr<SimulatedVideoProvider> InstallSimulatedVideoProvider() {
 }
 
 std::u16string SimulatedName(std::string_view utf8) {
-    return v4l2::Utf8ToUtf16(utf8);
+    return Utf8ToUtf16(utf8);
 }
 
 } // namespace platform

@@ -28,7 +28,4 @@ using CardNameQuery = std::function<std::optional<std::string>(int n)>;
 std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEntries,
                                            const CardNameQuery& cardName);
 
-// Ill-formed sequences become U+FFFD, one per offending byte.
-std::u16string Utf8ToUtf16(std::string_view text);
-
 } // namespace platform::v4l2
