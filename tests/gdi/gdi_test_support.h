@@ -1,5 +1,4 @@
-// Helpers for GDI tests: DIB descriptions, source pixels, memory DCs over 32-bit DIB sections,
-// and buffers that fault on any read outside them.
+// DIB descriptions, source pixels, memory DCs over DIB sections, and guarded buffers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -58,31 +57,28 @@ struct DibPixels {
 // A 32-bit top-down DIB section selected into a memory DC.
 class MemoryCanvas {
 public:
-    MemoryCanvas(int width, int height) : m_width(width), m_height(height) {
+    MemoryCanvas(int width, int height) : m_size(size_t(width) * height), m_width(width) {
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(m_dc, DibInfo(width, -height, 32).get(), 0, &bits, nullptr, 0);
         m_bits = static_cast<uint32_t*>(bits);
-        m_previous = SelectObject(m_dc, m_bitmap);
+        SelectObject(m_dc, m_bitmap);
     }
     ~MemoryCanvas() {
-        SelectObject(m_dc, m_previous);
+        DeleteDC(m_dc); // deselects the bitmap
         DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
     }
-
     HDC dc() const { return m_dc; }
     uint32_t at(int x, int y) const { return m_bits[size_t(y) * m_width + x]; }
-    void fill(uint32_t word) { std::fill_n(m_bits, size_t(m_width) * m_height, word); }
+    void fill(uint32_t word) { std::fill_n(m_bits, m_size, word); }
     bool all(uint32_t word) const {
-        return std::all_of(m_bits, m_bits + size_t(m_width) * m_height,
-                           [word](uint32_t w) { return w == word; });
+        return size_t(std::count(m_bits, m_bits + m_size, word)) == m_size;
     }
 
 private:
-    int m_width, m_height;
+    size_t m_size;
+    int m_width;
     HDC m_dc = CreateCompatibleDC(nullptr);
     HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
     uint32_t* m_bits = nullptr;
 };
 
@@ -105,8 +101,7 @@ public:
 
 private:
     size_t m_length;
-    uint8_t* m_map;
-    uint8_t* m_data;
+    uint8_t *m_map, *m_data;
 };
 
 } // namespace gdi_test

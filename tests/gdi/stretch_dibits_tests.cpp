@@ -5,9 +5,8 @@
 
 using namespace gdi_test;
 
-// Nearest modes take the source pixel under each destination pixel's centre; HALFTONE
-// averages the covered area when shrinking and interpolates between centres when enlarging.
-// Rows are grey levels; -1 marks a pixel left undrawn.
+// Nearest modes take the source pixel under each destination centre; HALFTONE averages what it
+// covers, or interpolates between centres when enlarging. -1 marks a pixel left undrawn.
 TEST(StretchDIBits, RowsScaleExactly) {
     struct Case {
         std::vector<int> source;
@@ -16,9 +15,7 @@ TEST(StretchDIBits, RowsScaleExactly) {
     };
     const Case cases[] = {
         {{10, 20, 30, 40}, COLORONCOLOR, 24, 0, 4, {20, 40}},
-        {{10, 20, 30}, COLORONCOLOR, 24, 0, 3, {10, 30}},
-        {{10, 20}, COLORONCOLOR, 24, 0, 2, {10, 10, 20, 20, 20}},
-        {{10, 20, 30, 40}, BLACKONWHITE, 24, 0, 4, {20, 40}},
+        {{10, 20, 30}, BLACKONWHITE, 24, 0, 3, {10, 10, 20, 30, 30}},
         {{10, 20, 30, 40}, WHITEONBLACK, 32, 0, 4, {20, 40}},
         {{0, 90, 180}, HALFTONE, 24, 0, 3, {30, 150}},
         {{0, 200}, HALFTONE, 32, 0, 2, {0, 50, 150, 200}},
@@ -61,8 +58,7 @@ TEST(StretchDIBits, HalftoneAveragesColoursNotIndicesInBothAxes) {
     EXPECT_EQ(canvas.at(0, 0), Rgb(25, 0, 75));
 }
 
-// A bottom-up picture drawn clipped (off the top left of a smaller DC) shows the same pixels as
-// its top-down twin drawn whole.
+// Bottom-up, drawn off the top left of a smaller DC, shows what its top-down twin drawn whole does.
 TEST(StretchDIBits, OrientationAndClippingDoNotChangeThePicture) {
     DibPixels topDown(97, 61, 24), bottomUp(97, 61, 24);
     std::mt19937 random(2);
@@ -72,7 +68,7 @@ TEST(StretchDIBits, OrientationAndClippingDoNotChangeThePicture) {
             topDown.set(x, y, word);
             bottomUp.set(x, 60 - y, word);
         }
-    DibInfo infoDown(97, -61, 24), infoUp(97, 61, 24);
+    const DibInfo infoDown(97, -61, 24), infoUp(97, 61, 24);
     for (int mode : {COLORONCOLOR, HALFTONE})
         for (bool enlarge : {false, true}) {
             const int w = enlarge ? 150 : 40, h = enlarge ? 90 : 25;
@@ -91,32 +87,27 @@ TEST(StretchDIBits, OrientationAndClippingDoNotChangeThePicture) {
         }
 }
 
+// A negative extent mirrors its axis; negative on both sides of an axis mirrors it twice.
 TEST(StretchDIBits, NegativeExtentsMirror) {
     DibPixels picture(3, 2, 32);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             picture.set(x, y, Rgb(x, y, 1));
-    DibInfo info(3, -2, 32);
-    struct Case {
-        int xDest, yDest, destWidth, destHeight, xSrc, srcWidth;
-        bool mirrorX, mirrorY;
-    };
-    const Case cases[] = {
-        {0, 0, 3, 2, 0, 3, false, false}, {3, 0, -3, 2, 0, 3, true, false},
-        {0, 0, 3, 2, 3, -3, true, false}, {3, 0, -3, 2, 3, -3, false, false},
-        {0, 2, 3, -2, 0, 3, false, true}, {3, 2, -3, -2, 0, 3, true, true},
-    };
+    const DibInfo info(3, -2, 32);
+    // {xDest, yDest, destWidth, destHeight, xSrc, srcWidth}
+    const int cases[][6] = {{0, 0, 3, 2, 0, 3},   {3, 0, -3, 2, 0, 3}, {0, 0, 3, 2, 3, -3},
+                            {3, 0, -3, 2, 3, -3}, {0, 2, 3, -2, 0, 3}, {3, 2, -3, -2, 0, 3}};
     for (int mode : {COLORONCOLOR, HALFTONE})
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
+            const bool mirrorX = (c[2] < 0) != (c[5] < 0), mirrorY = c[3] < 0;
             MemoryCanvas canvas(3, 2);
             SetStretchBltMode(canvas.dc(), mode);
-            EXPECT_EQ(StretchDIBits(canvas.dc(), c.xDest, c.yDest, c.destWidth, c.destHeight,
-                                    c.xSrc, 0, c.srcWidth, 2, picture.data(), info.get(), 0,
-                                    SRCCOPY),
-                      c.mirrorY ? -2 : 2);
+            EXPECT_EQ(StretchDIBits(canvas.dc(), c[0], c[1], c[2], c[3], c[4], 0, c[5], 2,
+                                    picture.data(), info.get(), 0, SRCCOPY),
+                      mirrorY ? -2 : 2);
             for (int y = 0; y < 2; ++y)
                 for (int x = 0; x < 3; ++x)
-                    ASSERT_EQ(canvas.at(x, y), Rgb(c.mirrorX ? 2 - x : x, c.mirrorY ? 1 - y : y, 1))
+                    ASSERT_EQ(canvas.at(x, y), Rgb(mirrorX ? 2 - x : x, mirrorY ? 1 - y : y, 1))
                         << mode << " case " << (&c - cases) << ": " << x << "," << y;
         }
 }
