@@ -17,10 +17,6 @@ inline uint32_t Rgb(int r, int g, int b) {
     return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }
 
-inline size_t Stride(int width, int bitCount) {
-    return size_t((width * bitCount + 31) / 32 * 4);
-}
-
 // BITMAPINFOHEADER plus a full grey colour table.
 struct DibInfo {
     BITMAPINFOHEADER header{};
@@ -41,7 +37,8 @@ struct DibPixels {
     std::vector<uint8_t> bytes;
 
     DibPixels(int w, int h, int bpp, uint32_t word = 0)
-        : width(w), height(h), bitCount(bpp), stride(Stride(w, bpp)), bytes(stride * h) {
+        : width(w), height(h), bitCount(bpp), stride(size_t((w * bpp + 31) / 32 * 4)),
+          bytes(stride * h) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 set(x, y, word);
@@ -64,7 +61,7 @@ public:
         SelectObject(m_dc, m_bitmap);
     }
     ~MemoryCanvas() {
-        DeleteDC(m_dc); // deselects the bitmap
+        DeleteDC(m_dc); // deselects the bitmap, so that it can be deleted
         DeleteObject(m_bitmap);
     }
     HDC dc() const { return m_dc; }
@@ -82,8 +79,7 @@ private:
     uint32_t* m_bits = nullptr;
 };
 
-// `size` bytes that end (or start) exactly at an inaccessible page, so any read past the end
-// (or before the start) faults, with or without a sanitizer.
+// `size` bytes that end (or start) at an inaccessible page: reading past them faults.
 class GuardedBuffer {
 public:
     GuardedBuffer(size_t size, bool guardAfter = true) {

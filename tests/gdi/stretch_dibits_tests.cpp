@@ -19,7 +19,6 @@ TEST(StretchDIBits, RowsScaleExactly) {
         {{10, 20, 30, 40}, WHITEONBLACK, 32, 0, 4, {20, 40}},
         {{0, 90, 180}, HALFTONE, 24, 0, 3, {30, 150}},
         {{0, 200}, HALFTONE, 32, 0, 2, {0, 50, 150, 200}},
-        // Source columns 2..5 of four: only the part inside is drawn.
         {{10, 20, 30, 40}, COLORONCOLOR, 24, 2, 4, {30, 40, -1, -1}},
         {{10, 20, 30, 40}, HALFTONE, 24, 2, 4, {30, 40, -1, -1}},
     };
@@ -48,10 +47,8 @@ TEST(StretchDIBits, HalftoneAveragesColoursNotIndicesInBothAxes) {
     DibInfo info(2, 2, 8);
     info.header.biClrUsed = 4;
     const RGBQUAD colours[] = {{200, 0, 10, 0}, {100, 0, 20, 0}, {0, 0, 30, 0}, {0, 0, 40, 0}};
-    for (int i = 0; i < 4; ++i) {
-        square.set(i % 2, i / 2, i);
-        info.colours[i] = colours[i];
-    }
+    std::copy(colours, colours + 4, info.colours);
+    square.bytes = {0, 1, 0, 0, 2, 3, 0, 0}; // rows padded to four bytes
     MemoryCanvas canvas(1, 1);
     SetStretchBltMode(canvas.dc(), HALFTONE);
     StretchDIBits(canvas.dc(), 0, 0, 1, 1, 0, 0, 2, 2, square.data(), info.get(), 0, SRCCOPY);
