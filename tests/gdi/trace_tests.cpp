@@ -3,49 +3,44 @@
 #include "platform/gdi/trace.h"
 
 using namespace gdi_test;
-using platform::gdi::GdiCall;
 
 TEST(GdiTrace, RecordsEachCallWithItsArgumentsInOrder) {
     MemoryCanvas canvas(4, 4);
-    DibPixels pixels(2, 2, 24);
-    DibInfo info = DibInfo::Make(2, -2, 24);
-    std::vector<GdiCall> trace;
+    HDC dc = canvas.dc();
+    const DibPixels pixels(2, 2, 24);
+    const DibInfo info(2, -2, 24);
+    const HWND nowhere = reinterpret_cast<HWND>(0x55);
+    const RECT reversed{3, 1, 1, 3};
+    std::vector<platform::gdi::GdiCall> trace;
     platform::gdi::SetGdiTrace(&trace);
-    SetStretchBltMode(canvas.dc(), HALFTONE);
-    StretchDIBits(canvas.dc(), 1, 2, 3, -4, 5, 6, 7, 8, pixels.data(), info.get(), DIB_RGB_COLORS,
-                  SRCCOPY);
-    SetDIBitsToDevice(canvas.dc(), -1, 2, 3, 4, 5, 6, 7, 8, pixels.data(), info.get(),
-                      DIB_RGB_COLORS);
-    SetBkColor(canvas.dc(), RGB(1, 2, 3));
-    RECT rect{10, 20, 30, 40};
-    ExtTextOutW(canvas.dc(), 0, 0, ETO_OPAQUE, &rect, u"", 0, nullptr);
-    DrawIcon(canvas.dc(), 3, 4, nullptr);
-    HWND nowhere = reinterpret_cast<HWND>(0x55);
-    GetDC(nowhere);
-    ReleaseDC(nowhere, nullptr);
+    SetStretchBltMode(dc, HALFTONE);
+    StretchDIBits(dc, 1, 2, 3, -4, 5, 6, 7, 8, pixels.data(), info.get(), 0, SRCCOPY);
+    SetDIBitsToDevice(dc, -1, 2, 3, 4, 5, 6, 7, 8, pixels.data(), info.get(), 0);
+    EXPECT_EQ(SetBkColor(dc, RGB(1, 2, 3)), RGB(255, 255, 255)) << "default white";
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &reversed, u"x", 1, nullptr);
+    ReleaseDC(nowhere, GetDC(nowhere));
     platform::gdi::SetGdiTrace(nullptr);
-    SetStretchBltMode(canvas.dc(), COLORONCOLOR); // not recorded any more
+    SetStretchBltMode(dc, COLORONCOLOR); // not recorded any more
 
-    ASSERT_EQ(trace.size(), 8u);
-    EXPECT_EQ(trace[0].name, "SetStretchBltMode");
-    EXPECT_EQ(trace[0].dc, canvas.dc());
-    EXPECT_EQ(trace[0].args, (std::vector<long>{HALFTONE}));
-    EXPECT_EQ(trace[1].name, "StretchDIBits");
-    EXPECT_EQ(trace[1].args, (std::vector<long>{1, 2, 3, -4, 5, 6, 7, 8, 0, SRCCOPY}));
-    EXPECT_EQ(trace[1].bits, pixels.data());
+    const std::vector<std::pair<std::string, std::vector<long>>> expected = {
+        {"SetStretchBltMode", {HALFTONE}},
+        {"StretchDIBits", {1, 2, 3, -4, 5, 6, 7, 8, 0, SRCCOPY}},
+        {"SetDIBitsToDevice", {-1, 2, 3, 4, 5, 6, 7, 8, 0}},
+        {"SetBkColor", {long(RGB(1, 2, 3))}},
+        {"ExtTextOutW", {0, 0, ETO_OPAQUE, 3, 1, 1, 3, 1}},
+        {"GetDC", {}},
+        {"ReleaseDC", {}}};
+    ASSERT_EQ(trace.size(), expected.size());
+    for (size_t i = 0; i < trace.size(); ++i) {
+        EXPECT_EQ(trace[i].name, expected[i].first);
+        EXPECT_EQ(trace[i].args, expected[i].second) << trace[i].name;
+        EXPECT_EQ(trace[i].dc, i < 5 ? dc : nullptr) << trace[i].name;
+        EXPECT_EQ(trace[i].hwnd, i < 5 ? nullptr : nowhere) << trace[i].name;
+        EXPECT_EQ(trace[i].bits, i == 1 || i == 2 ? pixels.data() : nullptr) << trace[i].name;
+    }
     EXPECT_EQ(trace[1].info, info.get());
-    EXPECT_EQ(trace[2].name, "SetDIBitsToDevice");
-    EXPECT_EQ(trace[2].args, (std::vector<long>{-1, 2, 3, 4, 5, 6, 7, 8, 0}));
-    EXPECT_EQ(trace[2].bits, pixels.data());
-    EXPECT_EQ(trace[3].name, "SetBkColor");
-    EXPECT_EQ(trace[3].args, (std::vector<long>{long(RGB(1, 2, 3))}));
-    EXPECT_EQ(trace[4].name, "ExtTextOutW");
-    EXPECT_EQ(trace[4].args, (std::vector<long>{0, 0, ETO_OPAQUE, 10, 20, 30, 40, 0}));
-    EXPECT_EQ(trace[5].name, "DrawIcon");
-    EXPECT_EQ(trace[5].args, (std::vector<long>{3, 4}));
-    EXPECT_EQ(trace[6].name, "GetDC");
-    EXPECT_EQ(trace[6].hwnd, nowhere);
-    EXPECT_EQ(trace[6].dc, nullptr);
-    EXPECT_EQ(trace[7].name, "ReleaseDC");
-    EXPECT_EQ(trace[7].hwnd, nowhere);
+    // The reversed rectangle was filled in its ordered form, (1, 1)-(3, 3).
+    EXPECT_EQ(canvas.at(1, 1), Rgb(1, 2, 3));
+    EXPECT_EQ(canvas.at(2, 2), Rgb(1, 2, 3));
+    EXPECT_EQ(canvas.at(3, 3) | canvas.at(0, 0), 0u);
 }
