@@ -9,108 +9,52 @@
 namespace {
 
 using platform::SimulatedInput;
+using Names = std::vector<std::string>;
 
-class EnumerateVideoInputsTest : public SimulatedInputsTest {
-protected:
-    std::vector<std::string> names;
-};
+using EnumerateVideoInputsTest = SimulatedInputsTest;
 
-TEST_F(EnumerateVideoInputsTest, NoDevicesGivesZeroAndAnEmptyList) {
+// A device without names is counted but leaves no entry; an empty name or an index gap leaves
+// an empty one; unbindable devices and a trailing unplugged one are neither counted nor listed.
+TEST_F(EnumerateVideoInputsTest, CountsAndEntriesForEveryKindOfDevice) {
+    Names names;
     EXPECT_EQ(EnumerateVideoInputs(names), 0);
     EXPECT_TRUE(names.empty());
-}
-
-TEST_F(EnumerateVideoInputsTest, AppendsInEnumerationOrderAfterWhatTheListHeld) {
-    addNamed(0, u"USB Camera");
-    addNamed(1, u"HDMI Capture");
-    names.push_back("kept");
-    EXPECT_EQ(EnumerateVideoInputs(names), 2);
-    EXPECT_EQ(names, (std::vector<std::string>{"kept", "USB Camera", "HDMI Capture"}));
-}
-
-TEST_F(EnumerateVideoInputsTest, DeviceWithoutNamesIsCountedButLeavesNoEntry) {
-    addNamed(0, u"First");
-    sim->setInput(1, SimulatedInput{});
-    addNamed(2, u"Third HDMI Capture");
-    EXPECT_EQ(EnumerateVideoInputs(names), 3);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[1], "Third HDMI Capture");
-}
-
-TEST_F(EnumerateVideoInputsTest, UnbindableDeviceIsSkippedAndNotCounted) {
-    addNamed(0, u"First");
-    SimulatedInput hidden;
-    hidden.friendlyName = u"Hidden";
-    hidden.bindable = false;
-    sim->setInput(1, hidden);
-    addNamed(2, u"Third");
-    EXPECT_EQ(EnumerateVideoInputs(names), 2);
-    EXPECT_EQ(names, (std::vector<std::string>{"First", "Third"}));
-}
-
-TEST_F(EnumerateVideoInputsTest, FriendlyNameWinsOverDescription) {
-    SimulatedInput both;
-    both.description = u"The description";
-    both.friendlyName = u"The friendly name";
-    sim->setInput(0, both);
-    SimulatedInput descriptionOnly;
+    SimulatedInput both = SimulatedInput::Named(u"Friendly"), unbindable = both, descriptionOnly;
+    both.description = u"Description";
     descriptionOnly.description = u"Only a description";
-    sim->setInput(1, descriptionOnly);
-    EXPECT_EQ(EnumerateVideoInputs(names), 2);
-    EXPECT_EQ(names, (std::vector<std::string>{"The friendly name", "Only a description"}));
-}
-
-TEST_F(EnumerateVideoInputsTest, EmptyNameMakesAnEmptyEntry) {
-    addNamed(0, u"");
-    EXPECT_EQ(EnumerateVideoInputs(names), 1);
-    EXPECT_EQ(names, std::vector<std::string>{""});
-}
-
-TEST_F(EnumerateVideoInputsTest, IndexWithoutADeviceKeepsLaterPositions) {
-    addNamed(2, u"HDMI Capture");
-    EXPECT_EQ(EnumerateVideoInputs(names), 3);
-    EXPECT_EQ(names, (std::vector<std::string>{"", "", "HDMI Capture"}));
-}
-
-TEST_F(EnumerateVideoInputsTest, LongNameIsCutTo255Characters) {
-    std::u16string name;
-    for (int i = 0; i < 300; ++i)
-        name.push_back(static_cast<char16_t>(u'a' + i % 26));
-    addNamed(0, name);
-    EnumerateVideoInputs(names);
-    ASSERT_EQ(names.size(), 1u);
-    ASSERT_EQ(names[0].size(), 255u);
-    for (int i = 0; i < 255; ++i)
-        ASSERT_EQ(names[0][i], static_cast<char>('a' + i % 26));
-}
-
-TEST_F(EnumerateVideoInputsTest, UnitsAboveFfKeepTheirLowByteAndZeroLowByteEndsTheName) {
-    addNamed(0, u"A\u0141B\u00E9C");   // U+0141 has low byte 0x41 ('A')
-    addNamed(1, u"HDMI\u4E00Capture"); // U+4E00 has low byte 0
-    EnumerateVideoInputs(names);
-    ASSERT_EQ(names.size(), 2u);
-    EXPECT_EQ(names[0], "AAB\xE9"
-                        "C");
-    EXPECT_EQ(names[1], "HDMI");
-}
-
-TEST_F(EnumerateVideoInputsTest, UnpluggedDeviceIsNotListed) {
-    addNamed(0, u"Camera");
-    addNamed(1, u"HDMI Capture");
-    sim->setPlugged(1, false);
-    EXPECT_EQ(EnumerateVideoInputs(names), 1);
-    EXPECT_EQ(names, std::vector<std::string>{"Camera"});
-}
-
-TEST_F(EnumerateVideoInputsTest, LeavesComInitialisedOnItsThread) {
-    addNamed(0, u"Camera");
-    int initializations = -1;
+    unbindable.bindable = false;
+    sim->setInput(0, both);
+    sim->setInput(1, SimulatedInput{});
+    sim->setInput(2, unbindable);
+    sim->setInput(3, descriptionOnly);
+    addNamed(4, u"");
+    addNamed(6, u"HDMI Capture");
+    addNamed(7, u"Unplugged");
+    sim->setPlugged(7, false);
+    names.push_back("kept");
+    int count = -1, comInitializations = -1; // COM is left initialised on the calling thread
     std::thread([&] {
-        EnumerateVideoInputs(names);
-        initializations = platform::ComInitializations();
+        count = EnumerateVideoInputs(names);
+        comInitializations = platform::ComInitializations();
     }).join();
-    EXPECT_EQ(initializations, 1);
-    EXPECT_EQ(names.size(), 1u);
+    EXPECT_EQ(count, 6);
+    EXPECT_EQ(comInitializations, 1);
+    EXPECT_EQ(names, (Names{"kept", "Friendly", "Only a description", "", "", "HDMI Capture"}));
+}
+
+TEST_F(EnumerateVideoInputsTest, NamesAreCutTo255AndNarrowedToTheLowByte) {
+    std::u16string longName(300, u'a');
+    longName[254] = u'y';
+    addNamed(0, longName);
+    addNamed(1, u"A\u0141B\u00E9C");   // U+0141 has low byte 0x41 ('A')
+    addNamed(2, u"HDMI\u4E00Capture"); // U+4E00 has low byte 0: the name ends there
+    Names names;
+    EXPECT_EQ(EnumerateVideoInputs(names), 3);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], std::string(254, 'a') + "y");
+    EXPECT_EQ(names[1], "AAB\xE9"
+                        "C");
+    EXPECT_EQ(names[2], "HDMI");
 }
 
 } // namespace
