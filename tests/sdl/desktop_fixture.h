@@ -7,11 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/backend/sdl/sdl_backend.h"
 #include "platform/win32/constants.h"
@@ -25,18 +21,15 @@ namespace sdltest {
 using ScreenRect = std::array<int, 4>; // x, y, width, height
 using Log = std::vector<std::string>;
 
-inline HWND Hwnd(uintptr_t n) {
-    return reinterpret_cast<HWND>(n);
-}
-inline RECT Client(int x, int y, int w, int h) {
-    return {x, y, x + w, y + h};
-}
 // The viewer's dialog: caption, system menu, minimise and maximise boxes.
 const LONG kDialogStyle = 0x10CB08C8 & ~WS_VISIBLE;
 const LONG kFrameBits = 0x00440000;
 
 class DesktopTest : public ::testing::Test {
 protected:
+    static HWND Hwnd(uintptr_t n) { return reinterpret_cast<HWND>(n); }
+    static RECT Client(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+
     void SetUp() override {
         if (!std::getenv("DISPLAY") || !(x = XOpenDisplay(nullptr)))
             GTEST_SKIP() << "no X display (run under scripts/with-display)";
@@ -79,7 +72,7 @@ protected:
         log.clear();
         return findWindow(title);
     }
-    // Gives up after a few seconds so that a fault fails the test instead of hanging it.
+    // Gives up after a few seconds: a fault fails the test instead of hanging it.
     bool pumpUntil(const std::function<bool()>& done) {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (!done() && std::chrono::steady_clock::now() < giveUp)
@@ -106,8 +99,7 @@ protected:
                 XFree(name);
             }
         }
-        if (children)
-            XFree(children);
+        XFree(children);
         return found;
     }
     ScreenRect geometry(unsigned long w) { // client area in root coordinates
@@ -127,20 +119,18 @@ protected:
         int format = 0;
         unsigned long n = 0, after;
         unsigned char* data = nullptr;
-        XGetWindowProperty(x, w, XInternAtom(x, name, 0), 0, 4096, 0, AnyPropertyType, &type,
-                           &format, &n, &after, &data);
-        const long* items = reinterpret_cast<long*>(data);
-        std::vector<long> result(items, items + (data && format == 32 ? n : 0));
-        if (data)
-            XFree(data);
-        return result;
+        XGetWindowProperty(x, w, XInternAtom(x, name, 0), 0, 64, 0, AnyPropertyType, &type, &format,
+                           &n, &after, &data);
+        std::vector<long> items(format == 32 ? n : 0);
+        std::copy_n(reinterpret_cast<long*>(data), items.size(), items.begin());
+        XFree(data);
+        return items;
     }
     uint32_t screenPixel(int px, int py) { // 0x00RRGGBB
         XImage* image = XGetImage(x, DefaultRootWindow(x), px, py, 1, 1, AllPlanes, ZPixmap);
-        if (!image)
-            return 0xFFFFFFFF;
-        const uint32_t pixel = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-        XDestroyImage(image);
+        const uint32_t pixel = image ? uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF : 0xFFFFFFFF;
+        if (image)
+            XDestroyImage(image);
         return pixel;
     }
     bool xdotool(const std::string& args) {

@@ -9,29 +9,25 @@ namespace sdltest {
 namespace {
 
 using platform::gdi::Surface;
-
-// Quadrants red, green / blue, white, and one yellow pixel at (5, 7) that a flipped or shifted
-// copy would move.
-void Paint(Surface& s, uint32_t only = 0) {
-    std::lock_guard lock(s.mutex());
-    for (int y = 0; y < s.height(); ++y)
-        for (int x = 0; x < s.width(); ++x) {
-            const bool right = x >= s.width() / 2, bottom = y >= s.height() / 2;
-            s.row(y)[x] = only     ? only
-                          : bottom ? (right ? 0xFFFFFF : 0x0000FF)
-                                   : (right ? 0x00FF00 : 0xFF0000);
-        }
-    if (!only)
-        s.row(7)[5] = 0xFFFF00;
-}
+using Pixels = std::vector<uint32_t>;
 
 class Presentation : public DesktopTest {
 protected:
+    // Quadrants red, green / blue, white, and one yellow pixel at (5, 7) that a flipped or
+    // shifted copy would move.
+    static void Paint(Surface& s) {
+        std::lock_guard lock(s.mutex());
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x)
+                s.row(y)[x] = y < s.height() / 2 ? (x < s.width() / 2 ? 0xFF0000 : 0x00FF00)
+                                                 : (x < s.width() / 2 ? 0x0000FF : 0xFFFFFF);
+        s.row(7)[5] = 0xFFFF00;
+    }
     bool shows(int x, int y, uint32_t rgb) {
         return pumpUntil([&] { return screenPixel(x, y) == rgb; });
     }
-    // The pixels at the corners of a w×h rectangle at (x, y), and those just right and left.
-    std::vector<uint32_t> corners(int x, int y, int w, int h) {
+    // The corners of a w×h rectangle at (x, y), and the pixels just right and left of it.
+    Pixels corners(int x, int y, int w, int h) {
         return {screenPixel(x, y),
                 screenPixel(x + w - 1, y),
                 screenPixel(x, y + h - 1),
@@ -53,8 +49,7 @@ TEST_F(Presentation, PatternAppearsUprightAtTheClientPosition) {
         EXPECT_TRUE(shows(100 + 5, 80 + 7, 0xFFFF00));
         EXPECT_EQ(screenPixel(100 + 6, 80 + 7), 0xFF0000u);
         // The root window of a bare X server is black.
-        EXPECT_EQ(corners(100, 80, w, h),
-                  (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0}));
+        EXPECT_EQ(corners(100, 80, w, h), (Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0}));
         backend->destroyWindow(Hwnd(1));
         settle();
     }
@@ -63,31 +58,23 @@ TEST_F(Presentation, PatternAppearsUprightAtTheClientPosition) {
 TEST_F(Presentation, SurfaceOfAnotherSizeIsShownOneToOne) {
     ASSERT_NE(open(3, Client(50, 50, 200, 100), "resizing"), 0u);
     // Smaller than the window (the window grew first): the rest is black.
-    Surface small(100, 50), large(400, 300), plain(200, 100);
+    Surface small(100, 50), large(400, 300);
     Paint(small);
     backend->present(Hwnd(3), small);
     EXPECT_TRUE(shows(50 + 5, 50 + 7, 0xFFFF00));
-    EXPECT_EQ(corners(50, 50, 200, 100), (std::vector<uint32_t>{0xFF0000, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(corners(50, 50, 200, 100), (Pixels{0xFF0000, 0, 0, 0, 0, 0}));
     EXPECT_EQ(screenPixel(50 + 99, 50 + 49), 0xFFFFFFu);
     // Larger (the window shrank first): clipped, nothing outside the window.
     Paint(large);
     backend->present(Hwnd(3), large);
     EXPECT_TRUE(shows(50 + 150, 50 + 20, 0xFF0000));
-    EXPECT_EQ(corners(50, 50, 200, 100),
-              (std::vector<uint32_t>{0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000, 0, 0}));
-    // Each present replaces the pixels shown before.
-    for (uint32_t colour : {0x102030u, 0x405060u}) {
-        Paint(plain, colour);
-        backend->present(Hwnd(3), plain);
-        EXPECT_TRUE(shows(150, 100, colour)) << std::hex << colour;
-    }
+    EXPECT_EQ(corners(50, 50, 200, 100), (Pixels{0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000, 0, 0}));
 }
 
 TEST_F(Presentation, UnknownWindowsAndEmptySurfacesAreIgnored) {
     Surface surface(10, 10), empty(0, 0);
     backend->present(Hwnd(99), surface);
     backend->destroyWindow(Hwnd(99));
-    backend->setGeometry(Hwnd(99), Client(0, 0, 10, 10));
     backend->show(Hwnd(99), SW_MAXIMIZE);
     ASSERT_NE(open(5, Client(10, 10, 40, 40), "empty"), 0u);
     backend->present(Hwnd(5), empty);
