@@ -58,7 +58,7 @@ TEST_F(Input, CloseBoxAndQuitAskToClose) {
     EXPECT_EQ(log, (Log{"close 4", "close 5"}));
 }
 
-TEST_F(Input, WakeEndsAWaitFromAnotherThread) {
+TEST_F(Input, OtherThreadsWakeTheWaitAndCallIn) {
     ASSERT_NE(open(1, Client(10, 10, 100, 100), "waiting"), 0u);
     // Bounds the test only: a lost wake-up would leave a wait below running for a minute.
     std::atomic<bool> stop{false}, watchdogFired{false};
@@ -75,11 +75,9 @@ TEST_F(Input, WakeEndsAWaitFromAnotherThread) {
     stop = true;
     watchdog.join();
     EXPECT_FALSE(watchdogFired);
-}
 
-TEST_F(Input, CallsFromOtherThreadsRunOnTheInterfaceThread) {
-    const unsigned long w = open(1, Client(10, 10, 100, 100), "before");
-    ASSERT_NE(w, 0u);
+    // Calls from other threads run on the interface thread.
+    const unsigned long w = findWindow("waiting");
     std::thread other([&] {
         backend->setGeometry(Hwnd(1), Client(30, 40, 150, 120));
         backend->setTitle(Hwnd(1), u"after");

@@ -9,7 +9,6 @@
 #include "platform/backend/sdl/desktop_style.h"
 #include "platform/backend/sdl/key_map.h"
 #include "platform/backend/sdl/sdl_backend.h"
-#include "platform/win32/constants.h"
 
 using namespace platform::sdl;
 
@@ -22,8 +21,7 @@ TEST(Mapping, UnknownCommandsShowAndUnknownKeysAreNone) {
 
 // Backend selection falls back to headless on a null result.
 TEST(CreateSdlBackend, NullWithoutADisplay) {
-    const char* saved = std::getenv("DISPLAY");
-    const std::string display = saved ? saved : "";
+    const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     unsetenv("DISPLAY");
     setenv("SDL_VIDEODRIVER", "x11", 1);
     EXPECT_EQ(platform::CreateSdlBackend(), nullptr);
@@ -31,6 +29,6 @@ TEST(CreateSdlBackend, NullWithoutADisplay) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     EXPECT_EQ(platform::CreateSdlBackend(), nullptr);
     unsetenv("SDL_VIDEODRIVER");
-    if (saved)
+    if (!display.empty())
         setenv("DISPLAY", display.c_str(), 1);
 }

@@ -29,24 +29,16 @@ protected:
     }
 };
 
-TEST_F(Placement, StylesDecideFrameAndResizing) {
-    const unsigned long w = open(1, Client(120, 90, 640, 360), "Vistrel v1.2.6");
+// Styles decide frame and resizing; the viewer enters and leaves full screen like this.
+TEST_F(Placement, FramesAndFullScreenBeyondTheScreen) {
+    const unsigned long w = open(9, Client(300, 200, 594, 303), "Vistrel v1.2.6");
     ASSERT_NE(w, 0u);
-    EXPECT_EQ(geometry(w), (ScreenRect{120, 90, 640, 360}));
+    EXPECT_EQ(geometry(w), (ScreenRect{300, 200, 594, 303}));
     // No sizing border but a maximise box: maximisable, not drag-resizable.
     EXPECT_EQ(motif(w, kDecorations), 1);
     EXPECT_EQ(motif(w, kFunctions) & (kResize | kMinimize | kMaximize), kMinimize | kMaximize);
     EXPECT_FALSE(fixedSize(w));
-    backend->setStyle(Hwnd(1), kDialogStyle | kFrameBits);
-    settle();
-    EXPECT_EQ(motif(w, kDecorations), 1);
-    EXPECT_TRUE(motif(w, kFunctions) & kResize);
-}
 
-// What the viewer does to enter and leave full screen, step by step.
-TEST_F(Placement, FullScreenReachesBeyondTheScreenAndBack) {
-    const unsigned long w = open(9, Client(300, 200, 594, 303), "full screen");
-    ASSERT_NE(w, 0u);
     backend->setStyle(Hwnd(9), kDialogStyle & ~kFrameBits);
     backend->show(Hwnd(9), SW_MAXIMIZE);
     settle();
@@ -62,6 +54,7 @@ TEST_F(Placement, FullScreenReachesBeyondTheScreenAndBack) {
     settle();
     EXPECT_EQ(geometry(w), (ScreenRect{300, 200, 594, 303}));
     EXPECT_EQ(motif(w, kDecorations), 1);
+    EXPECT_TRUE(motif(w, kFunctions) & kResize);
     EXPECT_TRUE(mapped(w));
     // Degenerate rectangles still leave a window of at least one pixel.
     backend->setGeometry(Hwnd(9), RECT{50, 60, 40, 60});
