@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,8 +33,6 @@ public:
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bits == nullptr)
-            throw std::runtime_error("memory DC could not be made");
         m_bits = static_cast<uint32_t*>(bits);
         std::fill(m_bits, m_bits + size_t(width) * height, fill);
         m_previous = SelectObject(dc, m_bitmap);
