@@ -13,22 +13,18 @@ using namespace platform::notify;
 
 namespace {
 
-// A process that registers a window, so that the host's sources start, and then exits with
-// them running: exit must stop them and return. The alarm turns a hang into a failure.
+// Registers a window, so that the host's sources start, then exits with them running: exit
+// must stop them and return. The alarm turns a hang into a failure.
 [[noreturn]] void RegisterAndExit() {
     alarm(30);
     auto transport = std::make_shared<Transport>();
     transport->postToUiThread = [](std::function<void()>) {};
     transport->isWindow = [](HWND) { return true; };
-    transport->sendMessage = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return TRUE; };
-    transport->topLevelWindows = [] { return std::vector<HWND>(); };
     SetTransportForTesting(transport);
     SetRealNotificationSourcesEnabled(true);
-
     DEV_BROADCAST_DEVICEINTERFACE_W filter{};
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
     if (!RegisterDeviceNotificationW(reinterpret_cast<HWND>(0x10), &filter,
                                      DEVICE_NOTIFY_ALL_INTERFACE_CLASSES) ||
         !RealNotificationSourcesRunning())

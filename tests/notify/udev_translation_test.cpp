@@ -9,122 +9,108 @@ using namespace platform::notify;
 
 namespace {
 
-const std::string kUsbName =
-    "\\\\?\\USB#VID_3188&PID_1234#A1B2#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+using Map = std::map<std::string, std::string>;
+const std::string kUsbGuid = "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+const std::string kUsbName = "\\\\?\\USB#VID_3188&PID_1234#A1B2" + kUsbGuid;
+
+UdevDeviceFacts Device(const std::string& action, const std::string& sysname, Map properties = {},
+                       Map attributes = {}) {
+    return {action, sysname, "/devices/usb1/" + sysname, std::move(properties),
+            std::move(attributes)};
+}
 
 UdevDeviceFacts UsbAdd() {
-    UdevDeviceFacts d;
-    d.action = "add";
-    d.sysname = "1-2";
-    d.devpath = "/devices/pci0000:00/0000:00:14.0/usb1/1-2";
-    d.properties = {{"PRODUCT", "3188/1234/100"}, {"ID_SERIAL_SHORT", "A1B2"}};
-    return d;
+    return Device("add", "1-2", {{"PRODUCT", "3188/1234/100"}, {"ID_SERIAL_SHORT", "A1B2"}});
 }
 
-UdevDeviceFacts Bare(const std::string& action, const std::string& sysname,
-                     const std::string& devpath) {
-    UdevDeviceFacts d;
-    d.action = action;
-    d.sysname = sysname;
-    d.devpath = devpath;
-    return d;
+TEST(UsbDeviceName, FromUdevPropertiesAndAttributes) {
+    const std::string byPort = UsbInstanceId("", "1-2");
+    const std::string byPortName = "\\\\?\\USB#VID_3188&PID_1234#" + byPort + kUsbGuid;
+    const struct {
+        Map properties, attributes;
+        std::optional<std::string> name;
+    } cases[] = {
+        {{{"PRODUCT", "3188/1234/100"}, {"ID_SERIAL_SHORT", "A1B2"}}, {}, kUsbName},
+        {{{"ID_VENDOR_ID", "3188"}, {"ID_MODEL_ID", "1234"}}, {{"serial", "A1B2\n"}}, kUsbName},
+        {{}, {{"idVendor", "3188\n"}, {"idProduct", "1234\n"}, {"serial", "A1B2"}}, kUsbName},
+        {{{"PRODUCT", "5ac/12a8/1503"}}, {}, "\\\\?\\USB#VID_05AC&PID_12A8#" + byPort + kUsbGuid},
+        // Serials Windows would reject, or none, give the port's id.
+        {{{"PRODUCT", "3188/1234/1"}, {"ID_SERIAL_SHORT", "a#b"}}, {}, byPortName},
+        {{{"PRODUCT", "3188/1234/1"}}, {{"serial", "with space"}}, byPortName},
+        {{}, {}, std::nullopt},
+        {{{"PRODUCT", ""}}, {}, std::nullopt},
+        {{{"PRODUCT", "3188/"}}, {}, std::nullopt},
+        {{{"PRODUCT", "/1234/1"}}, {}, std::nullopt},
+        {{{"PRODUCT", "31888/1234/1"}}, {}, std::nullopt},
+        {{{"PRODUCT", "zz/1234/1"}}, {}, std::nullopt},
+        {{{"PRODUCT", "-1/1/1"}}, {}, std::nullopt},
+        {{{"ID_VENDOR_ID", "3188"}}, {{"idProduct", "1234"}}, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UsbDeviceInterfaceName(Device("add", "1-2", c.properties, c.attributes)), c.name)
+            << &c - cases;
 }
 
-TEST(UsbDeviceName, ComesFromProductPropertyOrAttributes) {
-    EXPECT_EQ(UsbDeviceInterfaceName(UsbAdd()), kUsbName);
+TEST(InterfaceNames, PortIdsAndAudioEndpoints) {
+    EXPECT_EQ(UsbInstanceId("", "1-2.3").rfind("5&", 0), 0u);
+    EXPECT_LT(UsbInstanceId("", std::string(300, '9')).size(), 40u);
 
-    UdevDeviceFacts fromUdevDb = Bare("add", "1-2", "/p");
-    fromUdevDb.properties = {{"ID_VENDOR_ID", "3188"}, {"ID_MODEL_ID", "1234"}};
-    fromUdevDb.attributes = {{"serial", "A1B2\n"}};
-    EXPECT_EQ(UsbDeviceInterfaceName(fromUdevDb), kUsbName);
-
-    UdevDeviceFacts fromSysfs = Bare("add", "1-2", "/p");
-    fromSysfs.attributes = {{"idVendor", "3188\n"}, {"idProduct", "1234\n"}, {"serial", "A1B2"}};
-    EXPECT_EQ(UsbDeviceInterfaceName(fromSysfs), kUsbName);
-
-    UdevDeviceFacts shortHex = Bare("add", "1-2", "/p");
-    shortHex.properties = {{"PRODUCT", "5ac/12a8/1503"}};
-    EXPECT_EQ(UsbDeviceInterfaceName(shortHex)->substr(0, 26), "\\\\?\\USB#VID_05AC&PID_12A8#");
-}
-
-TEST(UsbDeviceName, NoneWhenIdsAreMissingOrMalformed) {
-    EXPECT_FALSE(UsbDeviceInterfaceName(Bare("add", "1-2", "/p")));
-    for (const char* product :
-         {"", "3188", "3188/", "/1234/1", "31888/1234/1", "zz/1234/1", "3188/12 34/1", "-1/1/1"}) {
-        UdevDeviceFacts d = Bare("add", "1-2", "/p");
-        d.properties = {{"PRODUCT", product}};
-        EXPECT_FALSE(UsbDeviceInterfaceName(d)) << product;
-    }
+    const std::string card = GuidText(GuidFromText("MS2109"));
+    EXPECT_NE(card, GuidText(GuidFromText("MS2109_1")));
+    EXPECT_EQ(AudioEndpointName("MS2109", AudioFlow::Capture),
+              "\\\\?\\SWD#MMDEVAPI#{0.0.1.00000000}." + card +
+                  "#{2eef81be-33fa-4800-9670-1cd474972c3f}");
+    EXPECT_EQ(AudioEndpointName("MS2109", AudioFlow::Render),
+              "\\\\?\\SWD#MMDEVAPI#{0.0.0.00000000}." + card +
+                  "#{e6327cad-dcec-4949-ae8a-991e976a79d2}");
 }
 
 TEST(UdevTranslator, UsbRemovalWithdrawsTheNameGivenAtArrival) {
     UdevTranslator t;
+    for (const char* action : {"change", "bind", "unbind", "move", ""})
+        EXPECT_FALSE(t.usbDevice(Device(action, "1-2", UsbAdd().properties))) << action;
     const auto arrival = t.usbDevice(UsbAdd());
     ASSERT_TRUE(arrival);
     EXPECT_EQ(arrival->event, DWORD(DBT_DEVICEARRIVAL));
     EXPECT_EQ(arrival->name, kUsbName);
     EXPECT_EQ(arrival->classGuid, GUID_DEVINTERFACE_USB_DEVICE);
-
-    // The removal carries nothing but its path.
-    const auto removal = t.usbDevice(Bare("remove", "1-2", UsbAdd().devpath));
+    // The removal carries nothing but its path; once withdrawn the name is forgotten.
+    const auto removal = t.usbDevice(Device("remove", "1-2"));
     ASSERT_TRUE(removal);
     EXPECT_EQ(removal->event, DWORD(DBT_DEVICEREMOVECOMPLETE));
     EXPECT_EQ(removal->name, kUsbName);
-
-    // Once withdrawn the name is forgotten.
-    EXPECT_FALSE(t.usbDevice(Bare("remove", "1-2", UsbAdd().devpath)));
+    EXPECT_FALSE(t.usbDevice(Device("remove", "1-2")));
+    // A device present before listening began is named from its removal's properties.
+    const auto unseen = t.usbDevice(Device("remove", "1-3", {{"PRODUCT", "3188/1234/100"}}));
+    ASSERT_TRUE(unseen);
+    EXPECT_EQ(unseen->name, UsbInterfaceName(0x3188, 0x1234, UsbInstanceId("", "1-3")));
 }
 
-TEST(UdevTranslator, UsbDevicePresentBeforeListeningIsNamedFromTheRemovalEvent) {
-    UdevTranslator t;
-    UdevDeviceFacts removal = UsbAdd();
-    removal.action = "remove";
-    removal.properties.erase("ID_SERIAL_SHORT");
-    const auto event = t.usbDevice(removal);
-    ASSERT_TRUE(event);
-    EXPECT_EQ(event->name, UsbInterfaceName(0x3188, 0x1234, UsbInstanceId("", "1-2")));
-}
-
-TEST(UdevTranslator, OtherUsbActionsAreNotInterfaceEvents) {
-    UdevTranslator t;
-    for (const char* action : {"change", "bind", "unbind", "move", "online", ""}) {
-        UdevDeviceFacts d = UsbAdd();
-        d.action = action;
-        EXPECT_FALSE(t.usbDevice(d)) << action;
+TEST(SoundEvents, ControlDeviceAnnouncesControlOrCardWithdraws) {
+    const struct {
+        const char* action;
+        const char* sysname;
+        SoundEvent expected;
+        const char* card;
+    } cases[] = {
+        {"add", "controlC3", SoundEvent::CardArrived, "3"},
+        {"remove", "card12", SoundEvent::CardLeft, "12"},
+        {"remove", "controlC1", SoundEvent::CardLeft, "1"},
+        {"add", "card1", SoundEvent::None, ""},
+        {"add", "controlC", SoundEvent::None, ""},
+        {"add", "controlCx", SoundEvent::None, ""},
+        {"change", "controlC1", SoundEvent::None, ""},
+        {"remove", "pcmC1D0p", SoundEvent::None, ""},
+    };
+    for (const auto& c : cases) {
+        std::string card;
+        EXPECT_EQ(ClassifySoundEvent(c.action, c.sysname, &card), c.expected) << c.sysname;
+        EXPECT_EQ(card, c.card);
     }
-}
-
-TEST(SoundEvents, ControlDeviceAnnouncesAndControlOrCardWithdraws) {
-    std::string card;
-    EXPECT_EQ(ClassifySoundEvent("add", "controlC3", &card), SoundEvent::CardArrived);
-    EXPECT_EQ(card, "3");
-    EXPECT_EQ(ClassifySoundEvent("remove", "card12", &card), SoundEvent::CardLeft);
-    EXPECT_EQ(card, "12");
-    EXPECT_EQ(ClassifySoundEvent("remove", "controlC1", &card), SoundEvent::CardLeft);
-    for (const auto& [action, sysname] :
-         std::vector<std::pair<const char*, const char*>>{{"add", "card1"},
-                                                          {"add", "pcmC1D0c"},
-                                                          {"add", "controlC"},
-                                                          {"add", "controlCx"},
-                                                          {"change", "controlC1"},
-                                                          {"remove", "pcmC1D0p"},
-                                                          {"remove", "card"},
-                                                          {"add", "timer"}})
-        EXPECT_EQ(ClassifySoundEvent(action, sysname, nullptr), SoundEvent::None)
-            << action << " " << sysname;
-}
-
-TEST(SoundEvents, PcmChildrenTellTheDirections) {
-    SoundCardFacts card;
-    ReadPcmDirections({".", "..", "id", "controlC1", "pcmC1D0c", "subsystem"}, card);
-    EXPECT_TRUE(card.hasCapture);
-    EXPECT_FALSE(card.hasPlayback);
-    ReadPcmDirections({"pcmC1D3p"}, card);
-    EXPECT_TRUE(card.hasPlayback);
-
-    SoundCardFacts none;
-    ReadPcmDirections({"pcm", "pcmC", "hwC1D0", "pcmCp", "midiC1D0"}, none);
-    EXPECT_FALSE(none.hasCapture || none.hasPlayback);
+    SoundCardFacts facts;
+    ReadPcmDirections({".", "id", "controlC1", "pcmC1D0c", "pcm", "pcmCp", "midiC1D0"}, facts);
+    EXPECT_TRUE(facts.hasCapture);
+    EXPECT_FALSE(facts.hasPlayback);
 }
 
 TEST(UdevTranslator, SoundCardEndpointsComeAndGoTogether) {
@@ -135,140 +121,56 @@ TEST(UdevTranslator, SoundCardEndpointsComeAndGoTogether) {
     const auto arrivals = t.soundCardArrived("0", card);
     ASSERT_EQ(arrivals.size(), 2u);
     EXPECT_EQ(arrivals[0].name, AudioEndpointName("PCH", AudioFlow::Render));
-    EXPECT_EQ(arrivals[0].classGuid, GUID_DEVINTERFACE_AUDIO_RENDER);
     EXPECT_EQ(arrivals[1].name, AudioEndpointName("PCH", AudioFlow::Capture));
     EXPECT_EQ(arrivals[1].classGuid, GUID_DEVINTERFACE_AUDIO_CAPTURE);
-    for (const auto& e : arrivals)
-        EXPECT_EQ(e.event, DWORD(DBT_DEVICEARRIVAL));
-
     const auto removals = t.soundCardLeft("0");
     ASSERT_EQ(removals.size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(removals[i].event, DWORD(DBT_DEVICEREMOVECOMPLETE));
-        EXPECT_EQ(removals[i].name, arrivals[i].name);
-    }
+    EXPECT_EQ(removals[1].event, DWORD(DBT_DEVICEREMOVECOMPLETE));
+    EXPECT_EQ(removals[1].name, arrivals[1].name);
     // The control device and the card both leave; only the first withdraws.
     EXPECT_TRUE(t.soundCardLeft("0").empty());
-    EXPECT_TRUE(t.soundCardLeft("7").empty());
-}
-
-TEST(UdevTranslator, CardWithoutIdOrPcmDevices) {
-    UdevTranslator t;
-    SoundCardFacts midiOnly;
-    midiOnly.cardId = "Keys";
-    EXPECT_TRUE(t.soundCardArrived("2", midiOnly).empty());
-    EXPECT_TRUE(t.soundCardLeft("2").empty());
 
     SoundCardFacts anonymous;
     anonymous.hasCapture = true;
-    const auto arrivals = t.soundCardArrived("4", anonymous);
-    ASSERT_EQ(arrivals.size(), 1u);
-    EXPECT_EQ(arrivals[0].name, AudioEndpointName("card4", AudioFlow::Capture));
+    const auto unnamed = t.soundCardArrived("4", anonymous);
+    ASSERT_EQ(unnamed.size(), 1u);
+    EXPECT_EQ(unnamed[0].name, AudioEndpointName("card4", AudioFlow::Capture));
 }
 
-// The udev thread's decisions, with a clock and video nodes of the test's choosing.
-class CaptureCardWait : public testing::Test {
-protected:
-    using Clock = UdevEventHandler::Clock;
-
-    static SoundCardFacts CaptureCard() {
+// A capture card's endpoint waits for the video node of its device, or for a deadline.
+TEST(UdevEventHandler, CaptureEndpointWaitsForTheVideoNode) {
+    using namespace std::chrono_literals;
+    UdevEventHandler handler;
+    const auto start = UdevEventHandler::Clock::now();
+    const auto event = [&](const char* action, const char* sysname) {
         SoundCardFacts card;
         card.cardId = "MS2109";
-        card.hasCapture = true;
-        card.onVideoDevice = true;
-        card.usbDevicePath = "/sys/devices/usb1/1-2";
-        return card;
-    }
-    std::vector<InterfaceEvent> event(const std::string& action, const std::string& sysname,
-                                      const SoundCardFacts& card = CaptureCard()) {
-        ++eventsSeen;
+        card.hasCapture = card.onVideoDevice = true;
         return handler.onEvent(
-            "sound", Bare(action, sysname, "/x/" + sysname),
-            [&] {
-                ++cardReads;
-                return card;
-            },
-            start);
-    }
-    std::vector<InterfaceEvent> tick(Clock::duration after, bool opens) {
-        return handler.onTick(start + after, [&](const std::string& path) {
-            EXPECT_EQ(path, CaptureCard().usbDevicePath);
-            return opens;
-        });
-    }
-
-    UdevEventHandler handler;
-    Clock::time_point start = Clock::now();
-    int cardReads = 0;
-    int eventsSeen = 0;
-};
-
-TEST_F(CaptureCardWait, EndpointWaitsUntilTheVideoNodeOpens) {
+            "sound", Device(action, sysname), [&] { return card; }, start);
+    };
+    const auto tick = [&](auto after, bool opens) {
+        return handler.onTick(start + after, [&](const std::string&) { return opens; });
+    };
     EXPECT_TRUE(event("add", "controlC1").empty());
-    EXPECT_TRUE(handler.waiting());
-    EXPECT_TRUE(tick(std::chrono::milliseconds(100), false).empty());
-    const auto ready = tick(std::chrono::milliseconds(200), true);
+    EXPECT_TRUE(tick(100ms, false).empty());
+    const auto ready = tick(200ms, true);
     ASSERT_EQ(ready.size(), 1u);
     EXPECT_EQ(ready[0].name, AudioEndpointName("MS2109", AudioFlow::Capture));
-    EXPECT_FALSE(handler.waiting());
-    EXPECT_TRUE(tick(std::chrono::milliseconds(300), true).empty()) << "announced once";
-}
+    EXPECT_TRUE(tick(300ms, true).empty()) << "announced once";
+    EXPECT_EQ(event("remove", "card1").size(), 1u);
 
-TEST_F(CaptureCardWait, EndpointIsAnnouncedAnywayAtTheDeadline) {
     event("add", "controlC1");
-    EXPECT_TRUE(tick(UdevEventHandler::kVideoWait - std::chrono::milliseconds(1), false).empty());
+    EXPECT_TRUE(tick(UdevEventHandler::kVideoWait - 1ms, false).empty());
     EXPECT_EQ(tick(UdevEventHandler::kVideoWait, false).size(), 1u);
-}
+    event("remove", "card1");
 
-TEST_F(CaptureCardWait, RemovalWhileWaitingWithdrawsNothing) {
+    // Removed while waiting: nothing was announced, so nothing is withdrawn.
     event("add", "controlC1");
     EXPECT_TRUE(event("remove", "controlC1").empty());
     EXPECT_FALSE(handler.waiting());
     EXPECT_TRUE(tick(UdevEventHandler::kVideoWait, true).empty());
     EXPECT_TRUE(event("remove", "card1").empty());
-}
-
-TEST_F(CaptureCardWait, RemovalAfterAnnouncementWithdraws) {
-    event("add", "controlC1");
-    tick(std::chrono::milliseconds(100), true);
-    const auto removals = event("remove", "card1");
-    ASSERT_EQ(removals.size(), 1u);
-    EXPECT_EQ(removals[0].event, DWORD(DBT_DEVICEREMOVECOMPLETE));
-}
-
-TEST_F(CaptureCardWait, OtherCardsDoNotWait) {
-    SoundCardFacts builtIn;
-    builtIn.cardId = "PCH";
-    builtIn.hasPlayback = true;
-    EXPECT_EQ(event("add", "controlC0", builtIn).size(), 1u);
-    EXPECT_FALSE(handler.waiting());
-    // Card facts are read for card arrivals only.
-    event("add", "pcmC0D0p", builtIn);
-    event("remove", "card0", builtIn);
-    EXPECT_EQ(cardReads, 1);
-}
-
-TEST_F(CaptureCardWait, TwoCardsWaitIndependently) {
-    event("add", "controlC1");
-    SoundCardFacts second = CaptureCard();
-    second.cardId = "MS2109_1";
-    event("add", "controlC2", second);
-    event("remove", "controlC1");
-    const auto ready = tick(std::chrono::milliseconds(100), true);
-    ASSERT_EQ(ready.size(), 1u);
-    EXPECT_EQ(ready[0].name, AudioEndpointName("MS2109_1", AudioFlow::Capture));
-}
-
-TEST(UdevEventHandler, RoutesBySubsystem) {
-    UdevEventHandler handler;
-    const auto never = []() -> SoundCardFacts {
-        ADD_FAILURE() << "not a card arrival";
-        return {};
-    };
-    const auto now = UdevEventHandler::Clock::now();
-    EXPECT_EQ(handler.onEvent("usb", UsbAdd(), never, now).size(), 1u);
-    EXPECT_TRUE(handler.onEvent("video4linux", UsbAdd(), never, now).empty());
-    EXPECT_TRUE(handler.onEvent("", UsbAdd(), never, now).empty());
 }
 
 } // namespace

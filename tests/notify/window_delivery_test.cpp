@@ -1,12 +1,12 @@
-// Notifications delivered to real windows of the window manager, on the
-// headless desktop.
+// Notifications delivered to real windows of the window manager, on the headless desktop.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <thread>
 #include <vector>
 
 #include "platform/backend/backend.h"
+#include "platform/notify/registrations.h"
 #include "platform/notify/simulated_notifications.h"
 #include "platform/win32/api.h"
 #include "platform/win32/com.h"
@@ -16,41 +16,34 @@ using namespace platform::notify;
 
 namespace {
 
+const DWORD kAllClasses = DEVICE_NOTIFY_WINDOW_HANDLE | DEVICE_NOTIFY_ALL_INTERFACE_CLASSES;
+const std::string kUsb = UsbInterfaceName(0x3188, 0x1234, "0001");
+const std::string kCapture = AudioEndpointName("MS2109", AudioFlow::Capture);
+
 struct Seen {
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM wParam = 0;
+    HWND window;
+    UINT message;
+    WPARAM wParam;
     std::thread::id thread;
-    DWORD size = 0;
-    DWORD type = 0;
-    GUID classGuid{};
     std::u16string name;
+    GUID classGuid;
 };
 
 std::vector<Seen>* g_seen = nullptr;
 
 LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if ((message == WM_DEVICECHANGE || message == WM_POWERBROADCAST) && g_seen) {
-        Seen s;
-        s.window = hwnd;
-        s.message = message;
-        s.wParam = wParam;
-        s.thread = std::this_thread::get_id();
-        if (message == WM_DEVICECHANGE && lParam) {
-            const auto* r = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(lParam);
-            s.size = r->dbcc_size;
-            s.type = r->dbcc_devicetype;
-            s.classGuid = r->dbcc_classguid;
-            s.name = reinterpret_cast<const char16_t*>(r->dbcc_name);
-        }
-        g_seen->push_back(s);
-        return TRUE;
+    if ((message != WM_DEVICECHANGE && message != WM_POWERBROADCAST) || !g_seen)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    Seen s{hwnd, message, wParam, std::this_thread::get_id(), {}, {}};
+    if (message == WM_DEVICECHANGE && lParam) {
+        const auto* r = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(lParam);
+        EXPECT_EQ(r->dbcc_devicetype, DWORD(DBT_DEVTYP_DEVICEINTERFACE));
+        s.name = reinterpret_cast<const char16_t*>(r->dbcc_name);
+        s.classGuid = r->dbcc_classguid;
+        EXPECT_EQ(r->dbcc_size, 28 + 2 * (s.name.size() + 1));
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-std::u16string Wide(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
+    g_seen->push_back(s);
+    return TRUE;
 }
 
 class WindowDelivery : public testing::Test {
@@ -61,9 +54,11 @@ protected:
         g_seen = &seen;
     }
     void TearDown() override {
-        for (HWND w : windows)
+        for (HWND w : windows) {
+            ProcessRegistrations().removeWindow(w);
             if (IsWindow(w))
                 DestroyWindow(w);
+        }
         platform::PumpUiThread();
         g_seen = nullptr;
     }
@@ -74,80 +69,139 @@ protected:
         windows.push_back(w);
         return w;
     }
-    static HDEVNOTIFY registerAll(HWND w) {
+    static HDEVNOTIFY registerFor(HWND w, DWORD flags = kAllClasses) {
         DEV_BROADCAST_DEVICEINTERFACE_W filter{};
         filter.dbcc_size = sizeof filter;
         filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
         filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
-        return RegisterDeviceNotificationW(
-            w, &filter, DEVICE_NOTIFY_WINDOW_HANDLE | DEVICE_NOTIFY_ALL_INTERFACE_CLASSES);
+        return RegisterDeviceNotificationW(w, &filter, flags);
     }
 
     std::vector<Seen> seen;
     std::vector<HWND> windows;
 };
 
-TEST_F(WindowDelivery, HotPlugReachesTheWindowProcedureOnTheUiThread) {
+TEST_F(WindowDelivery, RegistrationAcceptsOnlyInterfaceFiltersOfWindows) {
     HWND w = topLevel();
-    ASSERT_NE(registerAll(w), nullptr);
-    std::thread source([] { SimulateCaptureDevicePlugged(0x3188, 0x1234, "0001", "MS2109"); });
+    DEV_BROADCAST_DEVICEINTERFACE_W good{};
+    good.dbcc_size = sizeof good;
+    good.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    auto handleType = good, headerOnly = good, sizeZero = good;
+    handleType.dbcc_devicetype = DBT_DEVTYP_HANDLE;
+    headerOnly.dbcc_size = sizeof(DEV_BROADCAST_HDR);
+    sizeZero.dbcc_size = 0;
+    const struct {
+        HWND recipient;
+        DEV_BROADCAST_DEVICEINTERFACE_W* filter;
+        DWORD flags;
+        bool accepted;
+    } cases[] = {
+        {w, &good, kAllClasses, true},
+        {w, &good, DEVICE_NOTIFY_WINDOW_HANDLE, true},
+        {w, nullptr, kAllClasses, false},
+        {nullptr, &good, kAllClasses, false},
+        {reinterpret_cast<HWND>(0xdead0), &good, kAllClasses, false}, // not a window
+        {w, &good, DEVICE_NOTIFY_SERVICE_HANDLE, false},
+        {w, &good, 0x100, false}, // unknown flag
+        {w, &handleType, kAllClasses, false},
+        {w, &headerOnly, kAllClasses, false},
+        {w, &sizeZero, kAllClasses, false},
+    };
+    for (const auto& c : cases) {
+        HDEVNOTIFY h = RegisterDeviceNotificationW(c.recipient, c.filter, c.flags);
+        EXPECT_EQ(h != nullptr, c.accepted) << &c - cases;
+        if (h) {
+            EXPECT_EQ(UnregisterDeviceNotification(h), TRUE);
+            EXPECT_EQ(UnregisterDeviceNotification(h), FALSE);
+        }
+    }
+    EXPECT_EQ(UnregisterDeviceNotification(nullptr), FALSE);
+    // Refused and unregistered filters deliver nothing.
+    SimulateInterfaceArrival(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    platform::PumpUiThread();
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(WindowDelivery, HotPlugReachesRegisteredWindowsInOrderOnTheUiThread) {
+    HWND all = topLevel();
+    HWND usbOnly = topLevel();
+    registerFor(all);
+    registerFor(usbOnly, DEVICE_NOTIFY_WINDOW_HANDLE);
+    std::thread source([] {
+        SimulateCaptureDevicePlugged(0x3188, 0x1234, "0001", "MS2109");
+        SimulateCaptureDeviceUnplugged(0x3188, 0x1234, "0001", "MS2109");
+    });
     source.join();
-    EXPECT_TRUE(seen.empty()) << "delivered only when the UI thread runs";
+    EXPECT_TRUE(seen.empty()) << "nothing is sent from the source's thread";
     platform::PumpUiThread();
 
-    ASSERT_EQ(seen.size(), 2u);
-    const std::string usb = UsbInterfaceName(0x3188, 0x1234, "0001");
-    const std::string audio = AudioEndpointName("MS2109", AudioFlow::Capture);
-    EXPECT_EQ(seen[0].name, Wide(usb));
-    EXPECT_EQ(seen[0].classGuid, GUID_DEVINTERFACE_USB_DEVICE);
-    EXPECT_EQ(seen[0].size, 28 + 2 * (usb.size() + 1));
-    EXPECT_EQ(seen[1].name, Wide(audio));
-    EXPECT_EQ(seen[1].classGuid, GUID_DEVINTERFACE_AUDIO_CAPTURE);
-    for (const Seen& s : seen) {
-        EXPECT_EQ(s.window, w);
-        EXPECT_EQ(s.message, UINT(WM_DEVICECHANGE));
-        EXPECT_EQ(s.wParam, WPARAM(DBT_DEVICEARRIVAL));
-        EXPECT_EQ(s.type, DWORD(DBT_DEVTYP_DEVICEINTERFACE));
-        EXPECT_EQ(s.thread, std::this_thread::get_id());
+    // The USB interface arrives first and leaves last; each event reaches every window
+    // before the next one is sent; a one-class registration gets only its class.
+    const struct {
+        HWND window;
+        DWORD event;
+        const std::string& name;
+        const GUID& classGuid;
+    } expected[] = {
+        {all, DBT_DEVICEARRIVAL, kUsb, GUID_DEVINTERFACE_USB_DEVICE},
+        {usbOnly, DBT_DEVICEARRIVAL, kUsb, GUID_DEVINTERFACE_USB_DEVICE},
+        {all, DBT_DEVICEARRIVAL, kCapture, GUID_DEVINTERFACE_AUDIO_CAPTURE},
+        {all, DBT_DEVICEREMOVECOMPLETE, kCapture, GUID_DEVINTERFACE_AUDIO_CAPTURE},
+        {all, DBT_DEVICEREMOVECOMPLETE, kUsb, GUID_DEVINTERFACE_USB_DEVICE},
+        {usbOnly, DBT_DEVICEREMOVECOMPLETE, kUsb, GUID_DEVINTERFACE_USB_DEVICE},
+    };
+    ASSERT_EQ(seen.size(), std::size(expected));
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].window, expected[i].window) << i;
+        EXPECT_EQ(seen[i].thread, std::this_thread::get_id());
+        EXPECT_EQ(seen[i].message, UINT(WM_DEVICECHANGE));
+        EXPECT_EQ(seen[i].wParam, WPARAM(expected[i].event)) << i;
+        EXPECT_EQ(seen[i].name, std::u16string(expected[i].name.begin(), expected[i].name.end()))
+            << i;
+        EXPECT_EQ(seen[i].classGuid, expected[i].classGuid) << i;
     }
 }
 
-TEST_F(WindowDelivery, DestroyedWindowIsSkipped) {
+TEST_F(WindowDelivery, SkipsAndForgetsDestroyedWindows) {
     HWND kept = topLevel();
     HWND doomed = topLevel();
-    registerAll(doomed);
-    registerAll(kept);
-    DestroyWindow(doomed);
-    SimulateInterfaceRemoval(UsbInterfaceName(0x3188, 0x1234, "0001"),
-                             GUID_DEVINTERFACE_USB_DEVICE);
+    registerFor(doomed);
+    registerFor(kept);
+    SimulateInterfaceRemoval(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
+    DestroyWindow(doomed); // between posting and delivery
     platform::PumpUiThread();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].window, kept);
     EXPECT_EQ(seen[0].wParam, WPARAM(DBT_DEVICEREMOVECOMPLETE));
+    const auto recipients = ProcessRegistrations().recipients(GUID_DEVINTERFACE_USB_DEVICE);
+    EXPECT_EQ(std::count(recipients.begin(), recipients.end(), doomed), 0);
 }
 
-TEST_F(WindowDelivery, ResumeIsBroadcastToEveryTopLevelWindow) {
+TEST_F(WindowDelivery, PowerEventsReachEveryTopLevelWindowWithoutRegistration) {
     HWND first = topLevel();
     HWND second = topLevel();
+    registerFor(first);
     SimulateResume();
+    SimulateSuspend();
+    EXPECT_TRUE(seen.empty());
     platform::PumpUiThread();
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].window, first);
-    EXPECT_EQ(seen[1].window, second);
-    for (const Seen& s : seen) {
-        EXPECT_EQ(s.message, UINT(WM_POWERBROADCAST));
-        EXPECT_EQ(s.wParam, WPARAM(PBT_APMRESUMEAUTOMATIC));
+    ASSERT_EQ(seen.size(), 4u);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].window, i % 2 ? second : first);
+        EXPECT_EQ(seen[i].message, UINT(WM_POWERBROADCAST));
+        EXPECT_EQ(seen[i].wParam, WPARAM(i < 2 ? PBT_APMRESUMEAUTOMATIC : PBT_APMSUSPEND));
+        EXPECT_EQ(seen[i].thread, std::this_thread::get_id());
     }
 }
 
-TEST_F(WindowDelivery, RawRecordsReachTheWindowAsSent) {
-    HWND w = topLevel();
-    EXPECT_EQ(SendRawDeviceChange(w, DBT_DEVICEARRIVAL, nullptr, 0), TRUE);
-    const auto bytes = InterfaceRecordBytes("\\\\?\\USB#VID_3188", GUID_DEVINTERFACE_USB_DEVICE);
-    EXPECT_EQ(SendRawDeviceChange(w, DBT_DEVICEARRIVAL, bytes.data(), bytes.size()), TRUE);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_TRUE(seen[0].name.empty());
-    EXPECT_EQ(seen[1].name, u"\\\\?\\USB#VID_3188");
+TEST_F(WindowDelivery, DisabledSourcesDoNotStartWithRegistration) {
+    ASSERT_NE(registerFor(topLevel()), nullptr);
+    EXPECT_FALSE(RealNotificationSourcesRunning());
+    // Enabled while a window is registered they start; disabling stops them again.
+    SetRealNotificationSourcesEnabled(true);
+    EXPECT_TRUE(RealNotificationSourcesRunning());
+    SetRealNotificationSourcesEnabled(false);
+    EXPECT_FALSE(RealNotificationSourcesRunning());
 }
 
 } // namespace
