@@ -83,6 +83,8 @@ int CVelvoraDlg::RunningPumps() const {
 
 void CVelvoraDlg::ReleaseCaptureAndWait() {
     m_capture.release();
-    std::unique_lock<std::mutex> lock(m_pumpMutex);
-    m_pumpChanged.wait_for(lock, std::chrono::milliseconds(500), [this] { return !m_pumpReading; });
+    // Every pump started so far now ends: a reading one at its failing read, one that has not
+    // read yet at its first read or because a later pump supersedes it. Waiting for all of
+    // them keeps a late black frame from landing after what is drawn next.
+    WaitForPumpsToEnd(kPumpEndTimeoutMs);
 }

@@ -12,10 +12,6 @@
 
 namespace {
 
-// How long close and device changes wait for a pump to finish a read that the release could
-// not interrupt at once. Close must stay prompt, so these are short.
-constexpr int kPumpEndTimeoutMs = 500;
-
 std::string NoSignalPicturePath() {
     char path[261];
     std::memset(path, 0, sizeof(path));
@@ -55,8 +51,8 @@ CVelvoraDlg::~CVelvoraDlg() {
     // awaited the pumps; one still running here is stuck inside a device read that could not
     // be interrupted, and the process is about to end anyway, so end it now rather than free
     // the dialog under that pump.
-    if (!WaitForPumpsToEnd(kPumpEndTimeoutMs))
-        ExitProcess(0);
+    if (!WaitForPumpsToEnd(kStuckPumpTimeoutMs))
+        ExitProcess(kStuckPumpExitCode);
 }
 
 void CVelvoraDlg::DoDataExchange(CDataExchange* dx) {

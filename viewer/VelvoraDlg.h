@@ -73,9 +73,17 @@ public:
     CListBox m_eventLog;
 
 private:
+    // How long close and device changes wait for pumps to finish a read that the release could
+    // not interrupt at once. Close must stay prompt, so this is short.
+    static constexpr int kPumpEndTimeoutMs = 500;
+    // A pump still running when the dialog goes away is stuck in a device read; the process
+    // ends with this code rather than free the dialog under it.
+    static constexpr int kStuckPumpTimeoutMs = 2000;
+    static constexpr UINT kStuckPumpExitCode = 3;
+
     void AppendEventLog(LPCWSTR word);
-    // Releases the capture and waits (bounded) until no pump is left reading the old device, so
-    // what is drawn next is not overdrawn by a late frame.
+    // Releases the capture and waits (bounded) until every pump has ended, so what is drawn or
+    // opened next is not overdrawn or read by a late one.
     void ReleaseCaptureAndWait();
     bool WaitForPumpsToEnd(int timeoutMs);
 

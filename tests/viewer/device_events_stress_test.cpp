@@ -33,10 +33,12 @@ int EventCount() {
 
 TEST(DeviceEventsStress, RandomEventsLeaveTheStateTheLastEventsImply) {
     auto sim = FreshPlatform();
-    sim->setInput(0, Named("HDMI Capture", 160, 90, 240));
+    sim->setInput(0, Named("HDMI Capture", 160, 90, 120));
     const std::string picture = TempPath("stress-picture.png");
     cv::imwrite(picture, cv::Mat(20, 20, CV_8UC3, kPictureColour));
     DialogRun run([&](CVelvoraDlg& dialog) { dialog.m_noSignalPicturePath = picture; });
+    // A small video area keeps each presentation cheap, so the run is about the events.
+    run.onUi([&] { MoveWindow(run.video(), 0, 0, 200, 120, TRUE); });
 
     const std::string usb = notify::UsbInterfaceName(0x3188, 0x1234, "SIM1");
     const std::string audio = notify::AudioEndpointName("Capture1", notify::AudioFlow::Capture);
@@ -77,7 +79,7 @@ TEST(DeviceEventsStress, RandomEventsLeaveTheStateTheLastEventsImply) {
     EXPECT_EQ(dialog.m_capture.isOpened(), open);
     ASSERT_TRUE(WaitUntil([&] { return dialog.RunningPumps() == (open ? 1 : 0); }));
     const platform::SimulatedInputStats stats = sim->stats(0);
-    EXPECT_EQ(stats.maxConcurrentReads, 1);
+    EXPECT_LE(stats.maxConcurrentReads, 1);
     EXPECT_EQ(stats.destroyedDuringRead, 0);
     EXPECT_EQ(stats.sourcesOpen, open ? 1 : 0);
     if (open) {

@@ -66,7 +66,8 @@ TEST(FramePump, RestartsNeverLetTwoPumpsReadAtOnce) {
     auto sim = FreshPlatform();
     sim->setInput(0, Named("HDMI Capture", 640, 360));
     DialogRun run;
-    for (int i = 0; i < 40; ++i) {
+    run.onUi([&] { MoveWindow(run.video(), 0, 0, 200, 120, TRUE); });
+    for (int i = 0; i < 20; ++i) {
         run.onUi([&] {
             run.dialog().m_capture.release();
             run.dialog().m_capture.open(0);
@@ -75,8 +76,9 @@ TEST(FramePump, RestartsNeverLetTwoPumpsReadAtOnce) {
         });
     }
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.framesDelivered > 5; }, std::chrono::seconds(5)));
-    ASSERT_TRUE(WaitUntil([&] { return run.dialog().RunningPumps() == 1; }));
+        0, [](auto& s) { return s.framesDelivered > 5; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(
+        WaitUntil([&] { return run.dialog().RunningPumps() == 1; }, std::chrono::seconds(20)));
     EXPECT_EQ(sim->stats(0).maxConcurrentReads, 1);
     EXPECT_EQ(sim->stats(0).destroyedDuringRead, 0);
 }
