@@ -7,6 +7,7 @@
 #include "platform/backend/backend.h"
 #include "platform/notify/simulated_notifications.h"
 #include "platform/scenario/window_snapshot.h"
+#include "platform/system/frame_allocator.h"
 #include "platform/window/ui_thread.h"
 
 namespace testing_support {
@@ -118,6 +119,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 std::shared_ptr<platform::SimulatedVideoProvider> FreshPlatform() {
+    platform::KeepFrameSizedAllocationsInHeap();
     platform::SetBackend(platform::CreateHeadlessBackend());
     platform::notify::SetRealNotificationSourcesEnabled(false);
     return platform::InstallSimulatedVideoProvider();
