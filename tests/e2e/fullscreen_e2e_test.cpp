@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -111,6 +112,17 @@ cv::Mat Screenshot() {
     return cv::imread(path);
 }
 
+// Takes screenshots until `ready` holds for one (a slow build draws late), at most 15 s.
+cv::Mat ScreenshotWhen(const std::function<bool(const cv::Mat&)>& ready) {
+    cv::Mat screen = Screenshot();
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    while (!screen.empty() && !ready(screen) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(200ms);
+        screen = Screenshot();
+    }
+    return screen;
+}
+
 bool IsBlue(const cv::Vec3b& p) {
     return p[0] > 200 && p[1] < 50 && p[2] < 50;
 }
@@ -150,7 +162,14 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
     ASSERT_FALSE(id.empty()) << "the viewer's window did not appear";
 
     const Geometry windowed = Settle(viewer, id, [](const Geometry& g) { return g.width > 0; });
-    cv::Mat screen = Screenshot();
+    auto blueAt = [](int x, int y) {
+        return [x, y](const cv::Mat& m) {
+            return y < m.rows && x < m.cols && m.at<cv::Vec3b>(y, x)[0] > 200 &&
+                   m.at<cv::Vec3b>(y, x)[1] < 50;
+        };
+    };
+    cv::Mat screen =
+        ScreenshotWhen(blueAt(windowed.x + windowed.width / 2, windowed.y + windowed.height / 2));
     ASSERT_FALSE(screen.empty());
     const int screenWidth = screen.cols, screenHeight = screen.rows;
     EXPECT_TRUE(IsBlue(
@@ -162,7 +181,9 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
     });
     EXPECT_GE(full.width, screenWidth);
     EXPECT_GE(full.height, screenHeight);
-    screen = Screenshot();
+    screen = ScreenshotWhen([&](const cv::Mat& m) {
+        return blueAt(m.cols / 2, m.rows / 2)(m) && m.at<cv::Vec3b>(1, m.cols / 2)[0] < 20;
+    });
     // A 16:9 picture on a taller screen: fitted by width, black bands above and below.
     const int drawnHeight = static_cast<int>(full.width / (1280.0f / 720.0f));
     const int band = (full.height - drawnHeight) / 2;
