@@ -116,6 +116,15 @@ void DescribeImage(BITMAPINFO* info, const IplImage* image) {
     FillBitmapInfo(info, image->width, image->height, image->nChannels * 8, image->origin);
 }
 
+// The stretched path of the fitted drawings: stretch mode, bitmap block, StretchDIBits.
+void StretchFitted(HDC dc, const IplImage* image, const DrawGeometry& g, int mode) {
+    SetStretchBltMode(dc, mode);
+    CvvBitmapInfo block;
+    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(&block);
+    DescribeImage(info, image);
+    StretchFitted(dc, image, g, info);
+}
+
 } // namespace
 
 void CCvvImage::BlitAt(HDC dc, int x, int y, int width, int height, int fromX, int fromY) {
@@ -144,11 +153,7 @@ void CCvvImage::DrawFitted(HDC dc, RECT* destination) {
     DrawGeometry g;
     if (!StartRectangleDrawing(m_image, destination, g))
         return;
-    SetStretchBltMode(dc, HALFTONE);
-    CvvBitmapInfo block;
-    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(&block);
-    DescribeImage(info, m_image);
-    StretchFitted(dc, m_image, g, info);
+    StretchFitted(dc, m_image, g, HALFTONE);
 }
 
 void CCvvImage::DrawFittedNoUpscale(HDC dc, RECT* destination) {
@@ -159,11 +164,7 @@ void CCvvImage::DrawFittedNoUpscale(HDC dc, RECT* destination) {
         BlitAt(dc, g.L + (g.dw - g.rw) / 2, g.T + (g.dh - g.rh) / 2, g.dw, g.dh, g.rx, g.ry);
         return;
     }
-    SetStretchBltMode(dc, g.rw > g.dw ? HALFTONE : COLORONCOLOR);
-    CvvBitmapInfo block;
-    BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(&block);
-    DescribeImage(info, m_image);
-    StretchFitted(dc, m_image, g, info);
+    StretchFitted(dc, m_image, g, g.rw > g.dw ? HALFTONE : COLORONCOLOR);
 }
 
 void CCvvImage::DrawStretched(HDC dc, RECT* destination) {
