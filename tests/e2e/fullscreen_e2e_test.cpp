@@ -3,125 +3,19 @@
 // screenshots of the X screen are checked pixel by pixel.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 
 #include <opencv2/imgcodecs.hpp>
 
 #include "tests/support/dialog_harness.h"
-
-extern char** environ;
+#include "tests/support/viewer_process.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::TempPath;
-
-std::string Shell(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
-}
-
-struct Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-class Viewer {
-public:
-    explicit Viewer(const std::string& scenario) {
-        const std::string binary = VISTREL_BINARY_DIR "/app/vistrel";
-        const std::string scenarioVar = "VISTREL_SCENARIO=" + scenario;
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e)
-            if (std::strncmp(*e, "VISTREL_", 8) != 0)
-                env.emplace_back(*e);
-        env.push_back(scenarioVar);
-        env.push_back("VISTREL_BACKEND=sdl");
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
-        m_started = posix_spawn(&m_pid, binary.c_str(), nullptr, nullptr, argv, envp.data()) == 0;
-    }
-    ~Viewer() {
-        if (m_pid > 0 && !m_exited) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool started() const { return m_started; }
-    // The X window id of the viewer, once it is mapped.
-    std::string window(std::chrono::seconds bound = 10s) {
-        const auto deadline = std::chrono::steady_clock::now() + bound;
-        while (std::chrono::steady_clock::now() < deadline) {
-            std::string id =
-                Shell("xdotool search --onlyvisible --name 'Vistrel v1.2.6' 2>/dev/null"
-                      " | head -n 1");
-            if (!id.empty()) {
-                id.erase(id.find_last_not_of("\n") + 1);
-                return id;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return {};
-    }
-    Geometry geometry(const std::string& id) {
-        Geometry g;
-        const std::string text = Shell("xdotool getwindowgeometry --shell " + id);
-        std::sscanf(text.c_str(), "WINDOW=%*d\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y,
-                    &g.width, &g.height);
-        return g;
-    }
-    // Waits for the process to end by itself; returns its exit status, -1 on timeout.
-    int wait(std::chrono::seconds bound) {
-        const auto deadline = std::chrono::steady_clock::now() + bound;
-        while (std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_exited = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    bool m_started = false;
-    bool m_exited = false;
-};
-
-cv::Mat Screenshot() {
-    const std::string path = TempPath("e2e-screen.png");
-    std::remove(path.c_str());
-    Shell("import -window root " + path + " 2>/dev/null");
-    return cv::imread(path);
-}
-
-// Takes screenshots until `ready` holds for one (a slow build draws late), at most 15 s.
-cv::Mat ScreenshotWhen(const std::function<bool(const cv::Mat&)>& ready) {
-    cv::Mat screen = Screenshot();
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
-    while (!screen.empty() && !ready(screen) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(200ms);
-        screen = Screenshot();
-    }
-    return screen;
-}
+using namespace testing_support;
 
 bool IsBlue(const cv::Vec3b& p) {
     return p[0] > 200 && p[1] < 50 && p[2] < 50;
@@ -137,7 +31,8 @@ void DoubleClick(const std::string& id, const Geometry& g) {
 }
 
 // Polls until the window's geometry differs from `from` (or matches `to`), bounded.
-Geometry Settle(Viewer& viewer, const std::string& id, std::function<bool(const Geometry&)> done) {
+Geometry Settle(ViewerProcess& viewer, const std::string& id,
+                std::function<bool(const Geometry&)> done) {
     Geometry g = viewer.geometry(id);
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (!done(g) && std::chrono::steady_clock::now() < deadline) {
@@ -156,7 +51,8 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
     const std::string scenario = TempPath("e2e.scenario");
     std::ofstream(scenario) << "input 0 \"USB HDMI Capture\" image " << picture << " 30\n"
                             << "at 25 close\n";
-    Viewer viewer(scenario);
+    ViewerProcess viewer(VISTREL_BINARY_DIR "/app/vistrel",
+                         {"VISTREL_SCENARIO=" + scenario, "VISTREL_BACKEND=sdl"});
     ASSERT_TRUE(viewer.started());
     const std::string id = viewer.window();
     ASSERT_FALSE(id.empty()) << "the viewer's window did not appear";

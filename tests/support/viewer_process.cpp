@@ -1,0 +1,108 @@
+#include "tests/support/viewer_process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "tests/support/dialog_harness.h"
+
+extern char** environ;
+
+namespace testing_support {
+
+using namespace std::chrono_literals;
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof(buffer), pipe))
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+ViewerProcess::ViewerProcess(const std::string& binary, const std::vector<std::string>& env) {
+    std::vector<std::string> entries;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "VISTREL_", 8) != 0)
+            entries.emplace_back(*e);
+    entries.insert(entries.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (auto& e : entries)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
+    if (posix_spawn(&m_pid, binary.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+        m_pid = -1;
+}
+
+ViewerProcess::~ViewerProcess() {
+    if (m_pid > 0 && !m_exited) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+std::string ViewerProcess::window(std::chrono::seconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string id = Shell("xdotool search --onlyvisible --name 'Vistrel v1.2.6' 2>/dev/null"
+                               " | head -n 1");
+        if (!id.empty()) {
+            id.erase(id.find_last_not_of("\n") + 1);
+            return id;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return {};
+}
+
+Geometry ViewerProcess::geometry(const std::string& window) {
+    Geometry g;
+    const std::string text = Shell("xdotool getwindowgeometry --shell " + window);
+    std::sscanf(text.c_str(), "WINDOW=%*d\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.width,
+                &g.height);
+    return g;
+}
+
+int ViewerProcess::wait(std::chrono::seconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (m_pid > 0 && std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_exited = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        std::this_thread::sleep_for(50ms);
+    }
+    return -1;
+}
+
+cv::Mat Screenshot() {
+    const std::string path = TempPath("screen-" + std::to_string(getpid()) + ".png");
+    std::remove(path.c_str());
+    Shell("import -window root " + path + " 2>/dev/null");
+    cv::Mat screen = cv::imread(path);
+    std::remove(path.c_str());
+    return screen;
+}
+
+cv::Mat ScreenshotWhen(const std::function<bool(const cv::Mat&)>& ready) {
+    cv::Mat screen = Screenshot();
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    while (!screen.empty() && !ready(screen) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(200ms);
+        screen = Screenshot();
+    }
+    return screen;
+}
+
+} // namespace testing_support
