@@ -36,9 +36,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vistrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for USB HDMI capture devices")
+# Lines of the long description, each shown as it is.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Shows the live picture of a USB HDMI capture dongle in a window, fitted with its aspect \
-ratio kept, and a no-signal screen without one. Follows unplug, replug and resume from sleep.")
+    "Shows the live picture of a USB HDMI capture dongle in a window, fitted with\n\
+its aspect ratio kept, and a no-signal screen without one. It follows unplug,\n\
+replug and resume from sleep by itself.")
 set(CPACK_PACKAGE_CONTACT "The Vistrel developers")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
