@@ -22,9 +22,24 @@ std::string NarrowName(const OLECHAR* name) {
     return std::string(buffer);
 }
 
+// The device's path, which carries its USB identity; empty when the bag has none.
+std::string DevicePath(IPropertyBag* bag) {
+    VARIANT value;
+    VariantInit(&value);
+    std::string path;
+    if (SUCCEEDED(bag->Read(u"DevicePath", &value, NULL)) && value.vt == VT_BSTR)
+        path = NarrowName(value.bstrVal);
+    VariantClear(&value);
+    return path;
+}
+
 } // namespace
 
 int EnumerateVideoInputs(std::vector<std::string>& list) {
+    return EnumerateVideoInputs(list, NULL);
+}
+
+int EnumerateVideoInputs(std::vector<std::string>& list, std::vector<std::string>* devicePaths) {
     CoInitialize(NULL);
 
     ICreateDevEnum* deviceEnum = NULL;
@@ -59,6 +74,8 @@ int EnumerateVideoInputs(std::vector<std::string>& list) {
             bag->Read(u"FriendlyName", &value, NULL);
             const OLECHAR* name = value.vt == VT_BSTR ? value.bstrVal : NULL;
             list.push_back(NarrowName(name));
+            if (devicePaths)
+                devicePaths->push_back(DevicePath(bag));
         }
         // The bag allocated the string it put into the VARIANT.
         VariantClear(&value);

@@ -76,18 +76,15 @@ BOOL CVelvoraDlg::OnDeviceChange(UINT eventType, DWORD_PTR data) {
         return TRUE;
 
     if (eventType == DBT_DEVICEARRIVAL) {
-        if (Contains(name, u"VID_3188")) {
+        if (IsCaptureHardware(name)) {
             m_devicePresent = true;
         } else if (Contains(name, u"MMDEVAPI") && m_devicePresent) {
             AppendEventLog(u"open");
             Sleep(10);
-            if (!m_capture.isOpened()) {
-                m_capture.open(m_deviceIndex);
-                StartFramePump();
+            if (!m_capture.isOpened() && OpenChosenDevice())
                 AppendEventLog(u"opening");
-            }
         }
-    } else if (Contains(name, u"VID_3188")) {
+    } else if (IsCaptureHardware(name)) {
         ReleaseCaptureAndWait();
         Sleep(10);
         m_devicePresent = false;
@@ -105,13 +102,18 @@ LRESULT CVelvoraDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_capture.isOpened()) {
             AppendEventLog(u"isOpened");
             ShowNoSignal();
-        } else {
-            m_capture.open(m_deviceIndex);
-            StartFramePump();
+        } else if (OpenChosenDevice()) {
             AppendEventLog(u"opening");
         }
     }
     return CDialog::WindowProc(message, wParam, lParam);
+}
+
+bool CVelvoraDlg::IsCaptureHardware(const std::u16string& interfaceName) const {
+    // The vendor id of the first dongles this viewer followed, whatever was chosen.
+    if (Contains(interfaceName, u"VID_3188"))
+        return true;
+    return !m_deviceUsbId.empty() && interfaceName.find(m_deviceUsbId) != std::u16string::npos;
 }
 
 void CVelvoraDlg::AppendEventLog(LPCWSTR word) {

@@ -22,6 +22,13 @@ public:
 
     // Capture control
     void SelectAndOpenDevice();
+    // Lists the video inputs afresh and takes the first whose name contains "HDMI Capture":
+    // m_deviceIndex and m_deviceUsbId follow it. Without a match both keep their values and
+    // the result is false.
+    bool ChooseCaptureDevice();
+    // Chooses, then opens the chosen device and starts a pump; without a match shows the
+    // no-signal screen instead and returns false.
+    bool OpenChosenDevice();
     void StartFramePump();
     afx_msg void StopCapture();
 
@@ -71,6 +78,10 @@ public:
     bool m_deviceFound;
     RECT m_clientRect;
     CListBox m_eventLog;
+    // The USB identity of the chosen device as USB interface names carry it
+    // ("VID_534D&PID_2109"); empty when it is not known. Kept when a later choice finds no
+    // device, so the device's return is still recognised.
+    std::u16string m_deviceUsbId;
 
 private:
     // How long close and device changes wait for pumps to finish a read that the release could
@@ -82,6 +93,8 @@ private:
     static constexpr UINT kStuckPumpExitCode = 3;
 
     void AppendEventLog(LPCWSTR word);
+    // The interface name belongs to the capture hardware: "VID_3188", or the chosen device.
+    bool IsCaptureHardware(const std::u16string& interfaceName) const;
     // Releases the capture and waits (bounded) until every pump has ended, so what is drawn or
     // opened next is not overdrawn or read by a late one.
     void ReleaseCaptureAndWait();

@@ -48,6 +48,8 @@ public:
             property = &m_input.friendlyName;
         else if (SameName(name, u"Description"))
             property = &m_input.description;
+        else if (SameName(name, u"DevicePath"))
+            property = &m_input.devicePath;
         if (!property || !*property)
             return kNotFound;
         BSTR text = SysAllocStringLen((*property)->data(), static_cast<UINT>((*property)->size()));

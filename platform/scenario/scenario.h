@@ -25,6 +25,9 @@ struct Scenario {
     std::string folder;  // input files are found relative to it
     int screenWidth = 0; // 0: the backend's own
     int screenHeight = 0;
+    // `real-notifications`: udev and logind stay on beside the simulated inputs, and plug and
+    // unplug change only the inputs (the real sources announce the hardware).
+    bool realNotifications = false;
     std::vector<InputLine> inputs;
     std::vector<EventLine> events;
 };

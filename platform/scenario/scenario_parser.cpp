@@ -72,6 +72,10 @@ bool ParseScenario(const std::string& text, Scenario& out, std::string& error) {
             if (words.size() != 3 || !ToInt(words[1], out.screenWidth) ||
                 !ToInt(words[2], out.screenHeight) || out.screenWidth < 64 || out.screenHeight < 64)
                 return fail("screen takes a width and a height of at least 64");
+        } else if (keyword == "real-notifications") {
+            if (words.size() != 1)
+                return fail("real-notifications takes nothing");
+            out.realNotifications = true;
         } else if (keyword == "input") {
             InputLine input;
             input.line = number;

@@ -10,6 +10,8 @@
 #include "platform/notify/simulated_notifications.h"
 #include "platform/scenario/scenario.h"
 #include "platform/scenario/window_snapshot.h"
+#include "platform/scenario/list_box_times.h"
+#include "platform/video/device_path.h"
 #include "platform/video/simulated_devices.h"
 #include "platform/window/ui_thread.h"
 #include "platform/windows.h"
@@ -28,6 +30,7 @@ struct Runtime {
     std::shared_ptr<SimulatedVideoProvider> provider;
     std::map<int, UsbIdentity> usb; // inputs that plug and unplug as USB devices
     std::string outputFolder;
+    bool realNotifications = false;
 };
 
 bool ParseInt(const std::string& word, int& value) {
@@ -142,6 +145,7 @@ bool SetUpInput(const InputLine& line, const std::string& folder, Runtime& runti
             usb.serial = "SIM" + std::to_string(line.index);
             usb.card = "Capture" + std::to_string(line.index);
             runtime.usb[line.index] = usb;
+            input.devicePath = UsbVideoDevicePath(usb.vendor, usb.product, usb.serial);
         } else {
             return fail("unknown input option '" + option + "'");
         }
@@ -224,9 +228,9 @@ bool CheckEvent(const EventLine& e, const Runtime& runtime, std::string& error) 
     } else if (e.verb == "screenshot") {
         if (w.size() != 1)
             return fail("screenshot takes a file name");
-    } else if (e.verb == "log") {
+    } else if (e.verb == "log" || e.verb == "log-times") {
         if (w.size() != 2 || !ParseInt(w[0], a))
-            return fail("log takes a list box id and a file name");
+            return fail(e.verb + " takes a list box id and a file name");
     } else if (e.verb != "resume" && e.verb != "suspend" && e.verb != "maximize" &&
                e.verb != "minimize" && e.verb != "restore" && e.verb != "close") {
         return fail("unknown event '" + e.verb + "'");
@@ -244,7 +248,7 @@ void Play(const EventLine& e, Runtime& runtime) {
         const bool plug = e.verb == "plug";
         runtime.provider->setPlugged(a, plug);
         const auto usb = runtime.usb.find(a);
-        if (usb == runtime.usb.end())
+        if (usb == runtime.usb.end() || runtime.realNotifications)
             return;
         const UsbIdentity& id = usb->second;
         if (plug)
@@ -312,6 +316,12 @@ void Play(const EventLine& e, Runtime& runtime) {
         std::string error;
         if (!SaveListBoxText(GetDlgItem(window, a), Resolve(runtime.outputFolder, w[1]), error))
             Report(e, error);
+    } else if (e.verb == "log-times") {
+        ParseInt(w[0], a);
+        std::string error;
+        if (!TimeListBoxAdditions(GetDlgItem(window, a), Resolve(runtime.outputFolder, w[1]),
+                                  error))
+            Report(e, error);
     }
 }
 
@@ -322,7 +332,9 @@ bool StartScenario(const Scenario& scenario, std::string& error) {
     if (const char* out = std::getenv("VISTREL_SCENARIO_OUT"))
         runtime->outputFolder = out;
     runtime->provider = InstallSimulatedVideoProvider();
-    notify::SetRealNotificationSourcesEnabled(false);
+    runtime->realNotifications = scenario.realNotifications;
+    if (!scenario.realNotifications)
+        notify::SetRealNotificationSourcesEnabled(false);
     for (const InputLine& input : scenario.inputs)
         if (!SetUpInput(input, scenario.folder, *runtime, error))
             return false;

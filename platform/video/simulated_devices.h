@@ -61,6 +61,8 @@ struct SimulatedInput {
     // The property bag's "FriendlyName" and "Description"; nullopt: no such property.
     std::optional<std::u16string> friendlyName;
     std::optional<std::u16string> description;
+    // The "DevicePath" property (UsbVideoDevicePath for an input on USB); nullopt: none.
+    std::optional<std::u16string> devicePath;
     // false: the enumerator cannot open this input's property bag.
     bool bindable = true;
     SimulatedPicture picture;

@@ -26,6 +26,10 @@ struct VideoInputInfo {
     bool bindable = true; // its property store can be opened
     std::optional<std::u16string> description;
     std::optional<std::u16string> friendlyName;
+    // The "DevicePath" property: the device's path as Windows gives it, carrying the USB
+    // vendor and product ("\\?\usb#vid_534d&pid_2109#..."); nullopt when the device is not
+    // on USB or its identity is unknown.
+    std::optional<std::u16string> devicePath;
 };
 
 class VideoSourceProvider {

@@ -57,4 +57,16 @@ TEST_F(EnumerateVideoInputsTest, NamesAreCutTo255AndNarrowedToTheLowByte) {
     EXPECT_EQ(names[2], "HDMI");
 }
 
+TEST_F(EnumerateVideoInputsTest, DevicePathsGoAlongWithTheNames) {
+    SimulatedInput dongle = SimulatedInput::Named(u"HDMI Capture");
+    dongle.devicePath = u"\\\\?\\usb#vid_534d&pid_2109&mi_00#1-2#{guid}";
+    addNamed(0, u"Camera");
+    sim->setInput(1, SimulatedInput{}); // no name: neither entry nor path
+    sim->setInput(2, dongle);
+    Names names, paths;
+    EXPECT_EQ(EnumerateVideoInputs(names, &paths), 3);
+    EXPECT_EQ(names, (Names{"Camera", "HDMI Capture"}));
+    EXPECT_EQ(paths, (Names{"", "\\\\?\\usb#vid_534d&pid_2109&mi_00#1-2#{guid}"}));
+}
+
 } // namespace

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/dialog_harness.h"
+
 #include "platform/system/utf.h"
 #include "platform/video/v4l2/v4l2_listing.h"
 
@@ -36,6 +41,46 @@ TEST(V4l2Listing, PositionsFollowNodeNumbersWithEmptyNamesForGaps) {
         EXPECT_TRUE(inputs[i].bindable);
     }
     EXPECT_EQ(asked, (std::vector<int>{0, 1, 3}));
+}
+
+// A USB capture node's device path names the USB device above its interface; a node elsewhere
+// (a PCI card, the loopback driver) or a broken tree has none.
+TEST(V4l2Listing, DevicePathsCarryTheUsbDeviceOfTheNode) {
+    namespace fs = std::filesystem;
+    const fs::path sys = testing_support::TempPath("fake-sys");
+    fs::remove_all(sys);
+    const fs::path usb = sys / "devices/pci0000:00/usb1/1-2";
+    auto node = [&](int n, const fs::path& parent) {
+        const fs::path dir = parent / "video4linux" / ("video" + std::to_string(n));
+        fs::create_directories(dir);
+        fs::create_directory_symlink("../..", dir / "device");
+        fs::create_directories(sys / "class/video4linux");
+        fs::create_directory_symlink(dir,
+                                     sys / "class/video4linux" / ("video" + std::to_string(n)));
+    };
+    node(0, usb / "1-2:1.0");
+    node(1, sys / "devices/pci0000:00/0000:00:1f.0");
+    node(2, sys / "devices/virtual");
+    std::ofstream(usb / "idVendor") << "534d\n";
+    std::ofstream(usb / "idProduct") << "2109\n";
+    std::ofstream(sys / "devices/virtual/idVendor") << "zz\n";
+
+    auto identity = [&](int n) { return platform::v4l2::UsbIdentityOfVideoNode(sys, n); };
+    ASSERT_TRUE(identity(0));
+    EXPECT_EQ(identity(0)->vendor, 0x534d);
+    EXPECT_EQ(identity(0)->product, 0x2109);
+    EXPECT_EQ(identity(0)->port, "1-2");
+    EXPECT_FALSE(identity(1));
+    EXPECT_FALSE(identity(2));
+    EXPECT_FALSE(identity(3)) << "no such node";
+
+    const auto inputs = AssembleInputs(
+        {"video0", "video1"}, [](int) { return "Card"; }, identity);
+    ASSERT_EQ(inputs.size(), 2u);
+    EXPECT_EQ(inputs[0].devicePath, u"\\\\?\\usb#vid_534d&pid_2109&mi_00#1-2#"
+                                    u"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
+    EXPECT_FALSE(inputs[1].devicePath);
+    fs::remove_all(sys);
 }
 
 // Overlong forms, surrogates and cut sequences become one U+FFFD per maximal subpart.

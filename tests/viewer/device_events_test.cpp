@@ -129,21 +129,79 @@ TEST(DeviceEvents, ResumeReopensTheDeviceAtTheSameIndex) {
     EXPECT_EQ(c.sim->stats(0).maxConcurrentReads, 1);
 }
 
-TEST(DeviceEvents, ResumeWithoutTheDeviceLeavesABlackAreaUntilTheNextRepaint) {
+TEST(DeviceEvents, ResumeWithoutTheDeviceShowsNoSignalAndStartsNoPump) {
     Capturing c;
     c.arrive(kUsb, GUID_DEVINTERFACE_USB_DEVICE);
     c.unplug();
+    const int attempts = c.sim->stats(0).openAttempts;
     c.resume();
-    EXPECT_EQ(c.run->eventLog(), (Log{"remove3188", "removeGetSafeHwnd", "opening"}));
-    EXPECT_FALSE(c.run->dialog().m_capture.isOpened());
-    ASSERT_TRUE(WaitUntil([&] { return c.run->dialog().RunningPumps() == 0; }));
-    const cv::Mat pixels = c.run->videoPixels();
-    EXPECT_TRUE(IsBlack(pixels, {0, 0, pixels.cols, pixels.rows - 1}));
-    c.run->onUi([&] {
-        InvalidateRect(c.run->window(), nullptr, TRUE);
-        UpdateWindow(c.run->window());
-    });
+    EXPECT_EQ(c.run->eventLog(), (Log{"remove3188", "removeGetSafeHwnd"}));
+    EXPECT_EQ(c.sim->stats(0).openAttempts, attempts) << "nothing to open";
+    EXPECT_EQ(c.run->dialog().RunningPumps(), 0);
     EXPECT_TRUE(c.showsNoSignal());
+}
+
+// Every open chooses afresh: a webcam at index 0 is never taken for the dongle that comes later
+// at index 2, on a replug or a resume.
+TEST(DeviceEvents, EveryOpenTakesTheCaptureDeviceWhereverItIsNow) {
+    auto sim = FreshPlatform();
+    sim->setInput(0, Named("Integrated Camera", 320, 180, 60));
+    DialogRun run([](CVelvoraDlg& dialog) {
+        dialog.m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+    });
+    CVelvoraDlg& dialog = run.dialog();
+    notify::SimulateResume();
+    run.settle();
+    EXPECT_EQ(run.eventLog(), Log{"removeGetSafeHwnd"});
+    EXPECT_EQ(sim->stats(0).openAttempts, 0);
+
+    sim->setInput(2, Named("USB3.0 HDMI Capture", 320, 180, 60));
+    notify::SimulateCaptureDevicePlugged(0x3188, 0x1234, "SIM2", "Capture2");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), (Log{"removeGetSafeHwnd", "open", "opening"}));
+    EXPECT_EQ(dialog.m_deviceIndex, 2);
+    EXPECT_EQ(sim->stats(2).opens, 1);
+    EXPECT_EQ(sim->stats(0).openAttempts, 0);
+
+    sim->setPlugged(2, false);
+    notify::SimulateResume();
+    run.settle();
+    EXPECT_EQ(sim->stats(0).openAttempts, 0);
+    EXPECT_EQ(dialog.m_deviceIndex, 2) << "kept while no device matches";
+    EXPECT_FALSE(dialog.m_capture.isOpened());
+}
+
+// A dongle of another vendor is known by the USB identity of the video input that was chosen.
+TEST(DeviceEvents, TheChosenDevicesUsbIdentityCountsAsTheCaptureHardware) {
+    auto sim = FreshPlatform();
+    platform::SimulatedInput dongle = Named("USB3.0 HDMI Capture", 320, 180, 60);
+    dongle.devicePath =
+        u"\\\\?\\usb#vid_534d&pid_2109&mi_00#6&1a2b&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}";
+    sim->setInput(0, Named("Integrated Camera"));
+    sim->setInput(1, dongle);
+    DialogRun run([](CVelvoraDlg& dialog) {
+        dialog.m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+    });
+    const std::string lowerCase =
+        "\\\\?\\USB#vid_534d&pid_2109#X#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    const std::string otherProduct = notify::UsbInterfaceName(0x534d, 0x2110, "X");
+    for (const std::string& name : {lowerCase, otherProduct}) {
+        notify::SimulateInterfaceRemoval(name, GUID_DEVINTERFACE_USB_DEVICE);
+        run.settle();
+    }
+    EXPECT_EQ(run.eventLog(), Log{});
+    EXPECT_TRUE(run.dialog().m_capture.isOpened());
+
+    sim->setPlugged(1, false);
+    notify::SimulateCaptureDeviceUnplugged(0x534d, 0x2109, "1-2", "MS2109");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), Log{"remove3188"});
+    EXPECT_FALSE(run.dialog().m_capture.isOpened());
+    sim->setPlugged(1, true);
+    notify::SimulateCaptureDevicePlugged(0x534d, 0x2109, "1-2", "MS2109");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), (Log{"remove3188", "open", "opening"}));
+    EXPECT_EQ(sim->stats(1).opens, 2);
 }
 
 TEST(DeviceEvents, AfterTheStopCommandAReplugOpensButNoFramesFollow) {

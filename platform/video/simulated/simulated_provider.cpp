@@ -130,6 +130,7 @@ std::vector<VideoInputInfo> SimulatedVideoProvider::listInputs() {
         info.bindable = device->input.bindable;
         info.description = device->input.description;
         info.friendlyName = device->input.friendlyName;
+        info.devicePath = device->input.devicePath;
     }
     return inputs;
 }

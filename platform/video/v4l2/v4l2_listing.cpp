@@ -1,9 +1,13 @@
 // Assembling the video input list from /dev entries and card names.
 #include "platform/video/v4l2/v4l2_listing.h"
 
-#include "platform/system/utf.h"
-
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/system/utf.h"
+#include "platform/video/device_path.h"
 
 namespace platform::v4l2 {
 
@@ -27,7 +31,48 @@ std::optional<int> NodeNumber(std::string_view name) {
     return n;
 }
 
+// A sysfs attribute holding four hex digits ("534d\n").
+std::optional<uint16_t> HexAttribute(const std::string& path) {
+    std::ifstream file(path);
+    std::string text;
+    if (!(file >> text) || text.size() != 4)
+        return std::nullopt;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 16);
+    if (*end != '\0')
+        return std::nullopt;
+    return static_cast<uint16_t>(value);
+}
+
+std::string Resolved(const std::string& path) {
+    char buffer[PATH_MAX];
+    return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
+}
+
 } // namespace
+
+std::optional<UsbIdentity> UsbIdentityOfVideoNode(const std::string& sysRoot, int n) {
+    const std::string root = Resolved(sysRoot);
+    // The node's "device" link leads to the USB interface; the USB device is its parent.
+    std::string dir =
+        Resolved(sysRoot + "/class/video4linux/video" + std::to_string(n) + "/device");
+    if (root.empty() || dir.empty())
+        return std::nullopt;
+    // A USB device sits a few levels below its bus; this bounds the walk up.
+    constexpr int kMaxLevels = 4;
+    for (int level = 0; level < kMaxLevels && dir.size() > root.size() + 1; ++level) {
+        const auto vendor = HexAttribute(dir + "/idVendor");
+        const auto product = HexAttribute(dir + "/idProduct");
+        if (vendor && product)
+            return UsbIdentity{*vendor, *product, dir.substr(dir.rfind('/') + 1)};
+        dir.erase(dir.rfind('/'));
+    }
+    return std::nullopt;
+}
+
+std::optional<UsbIdentity> SysfsUsbIdentity(int n) {
+    return UsbIdentityOfVideoNode("/sys", n);
+}
 
 std::vector<int> VideoNodeNumbers(const std::vector<std::string>& devEntries) {
     std::vector<int> numbers;
@@ -40,7 +85,8 @@ std::vector<int> VideoNodeNumbers(const std::vector<std::string>& devEntries) {
 }
 
 std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEntries,
-                                           const CardNameQuery& cardName) {
+                                           const CardNameQuery& cardName,
+                                           const UsbIdentityQuery& usbIdentity) {
     const std::vector<int> numbers = VideoNodeNumbers(devEntries);
     if (numbers.empty())
         return {};
@@ -53,6 +99,8 @@ std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEn
         if (auto card = cardName(n)) {
             inputs[n].friendlyName = Utf8ToUtf16(*card);
             inputs[n].description = inputs[n].friendlyName;
+            if (auto usb = usbIdentity ? usbIdentity(n) : std::nullopt)
+                inputs[n].devicePath = UsbVideoDevicePath(usb->vendor, usb->product, usb->port);
         }
     }
     return inputs;

@@ -2,6 +2,7 @@
 // it can be checked without hardware.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,9 +24,25 @@ std::vector<int> VideoNodeNumbers(const std::vector<std::string>& devEntries);
 // The card name of /dev/video<n>, or nothing when that node cannot capture video.
 using CardNameQuery = std::function<std::optional<std::string>(int n)>;
 
+// The USB device a video node belongs to.
+struct UsbIdentity {
+    uint16_t vendor = 0;
+    uint16_t product = 0;
+    std::string port; // the device's sysfs name, "1-2.3": where it is plugged in
+};
+
+// The USB device of /dev/video<n>, from sysfs under `sysRoot` ("/sys"): the nearest ancestor
+// of the node's device with idVendor and idProduct. Nothing for a node that is not on USB.
+std::optional<UsbIdentity> UsbIdentityOfVideoNode(const std::string& sysRoot, int n);
+std::optional<UsbIdentity> SysfsUsbIdentity(int n);
+
+using UsbIdentityQuery = std::function<std::optional<UsbIdentity>(int n)>;
+
 // Entry i describes /dev/video<i>, for i from 0 to the highest node number, so positions match
 // OpenCV's capture indices. A missing node, or one that cannot capture, gets an empty name.
+// A capture node on USB gets the device path Windows would give it.
 std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEntries,
-                                           const CardNameQuery& cardName);
+                                           const CardNameQuery& cardName,
+                                           const UsbIdentityQuery& usbIdentity = SysfsUsbIdentity);
 
 } // namespace platform::v4l2
