@@ -1,8 +1,10 @@
 // Following the capture device: hot-plug of its USB interface and audio endpoint, and resume
 // from sleep.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "viewer/UsbIdentity.h"
 #include "viewer/VelvoraDlg.h"
 
 namespace {
@@ -78,18 +80,24 @@ BOOL CVelvoraDlg::OnDeviceChange(UINT eventType, DWORD_PTR data) {
     if (eventType == DBT_DEVICEARRIVAL) {
         if (IsCaptureHardware(name)) {
             m_devicePresent = true;
-        } else if (Contains(name, u"MMDEVAPI") && m_devicePresent) {
+        } else if (Contains(name, u"MMDEVAPI") &&
+                   (m_devicePresent || ArrivedDeviceIsTheCaptureDevice())) {
             AppendEventLog(u"open");
             Sleep(10);
             if (!m_capture.isOpened() && OpenChosenDevice())
                 AppendEventLog(u"opening");
+        } else {
+            NoteUnknownUsbArrival(name);
         }
     } else if (IsCaptureHardware(name)) {
+        std::erase(m_unknownUsbArrivals, UsbIdentityIn(name));
         ReleaseCaptureAndWait();
         Sleep(10);
         m_devicePresent = false;
         ShowNoSignal();
         AppendEventLog(u"remove3188");
+    } else {
+        std::erase(m_unknownUsbArrivals, UsbIdentityIn(name));
     }
     return TRUE;
 }
@@ -114,6 +122,33 @@ bool CVelvoraDlg::IsCaptureHardware(const std::u16string& interfaceName) const {
     if (Contains(interfaceName, u"VID_3188"))
         return true;
     return !m_deviceUsbId.empty() && interfaceName.find(m_deviceUsbId) != std::u16string::npos;
+}
+
+void CVelvoraDlg::NoteUnknownUsbArrival(const std::u16string& interfaceName) {
+    const std::u16string id = UsbIdentityIn(interfaceName);
+    // Only a USB device interface carries its identity in upper case ("USB#VID_..."), as the
+    // capture hardware's own test above wants it.
+    if (id.empty() || !Contains(interfaceName, id.c_str()) ||
+        std::find(m_unknownUsbArrivals.begin(), m_unknownUsbArrivals.end(), id) !=
+            m_unknownUsbArrivals.end())
+        return;
+    // A few are enough: the dongle's audio endpoint follows its USB device within seconds.
+    constexpr size_t kRemembered = 8;
+    if (m_unknownUsbArrivals.size() == kRemembered)
+        m_unknownUsbArrivals.erase(m_unknownUsbArrivals.begin());
+    m_unknownUsbArrivals.push_back(id);
+}
+
+bool CVelvoraDlg::ArrivedDeviceIsTheCaptureDevice() {
+    if (m_unknownUsbArrivals.empty() || m_capture.isOpened() || !ChooseCaptureDevice())
+        return false;
+    const auto found =
+        std::find(m_unknownUsbArrivals.begin(), m_unknownUsbArrivals.end(), m_deviceUsbId);
+    if (m_deviceUsbId.empty() || found == m_unknownUsbArrivals.end())
+        return false;
+    m_unknownUsbArrivals.erase(found);
+    m_devicePresent = true;
+    return true;
 }
 
 void CVelvoraDlg::AppendEventLog(LPCWSTR word) {

@@ -2,13 +2,13 @@
 // command and close.
 #include "viewer/VelvoraDlg.h"
 
-#include <cctype>
 #include <cstring>
 #include <vector>
 
 #include <opencv2/highgui.hpp>
 
 #include "devices/VideoInputs.h"
+#include "viewer/UsbIdentity.h"
 #include "platform/system/path_separator.h"
 
 namespace {
@@ -22,28 +22,6 @@ std::string NoSignalPicturePath() {
     else
         path[0] = '\0';
     return std::string(path) + "res" + platform::kPathSeparator + "dis.jpg";
-}
-
-bool IsHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// "VID_534D&PID_2109", as USB interface names carry it, from a device path holding
-// "vid_534d&pid_2109" in either case; empty when the path names no USB device.
-std::u16string UsbIdOfDevicePath(const std::string& path) {
-    // "vid_XXXX&pid_XXXX": 17 characters, hex digits at 4-7 and 13-16.
-    constexpr size_t kLength = 17;
-    for (size_t at = 0; at + kLength <= path.size(); ++at) {
-        std::u16string id;
-        for (size_t i = 0; i < kLength; ++i)
-            id += static_cast<char16_t>(std::toupper(static_cast<unsigned char>(path[at + i])));
-        const bool digits = IsHex(path[at + 4]) && IsHex(path[at + 5]) && IsHex(path[at + 6]) &&
-                            IsHex(path[at + 7]) && IsHex(path[at + 13]) && IsHex(path[at + 14]) &&
-                            IsHex(path[at + 15]) && IsHex(path[at + 16]);
-        if (digits && id.compare(0, 4, u"VID_") == 0 && id.compare(8, 5, u"&PID_") == 0)
-            return id;
-    }
-    return {};
 }
 
 } // namespace
@@ -119,7 +97,9 @@ bool CVelvoraDlg::ChooseCaptureDevice() {
         // Case-sensitive, anywhere in the name; the first match wins.
         if (std::strstr(inputs[i].c_str(), "HDMI Capture")) {
             m_deviceIndex = static_cast<int>(i);
-            m_deviceUsbId = i < devicePaths.size() ? UsbIdOfDevicePath(devicePaths[i]) : u"";
+            // Device paths are ASCII.
+            const std::string path = i < devicePaths.size() ? devicePaths[i] : std::string();
+            m_deviceUsbId = UsbIdentityIn(std::u16string(path.begin(), path.end()));
             return true;
         }
     }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/afxwin.h"
 #include "platform/cvshim/cv24.h"
@@ -95,6 +96,13 @@ private:
     void AppendEventLog(LPCWSTR word);
     // The interface name belongs to the capture hardware: "VID_3188", or the chosen device.
     bool IsCaptureHardware(const std::u16string& interfaceName) const;
+    // A dongle of another vendor plugged in while none was chosen is known only once its video
+    // input is listed, which is after its USB device arrived: the identities of USB devices
+    // that arrived unrecognised are kept, and an audio endpoint's arrival lists the inputs and
+    // records presence when the one chosen now is among them.
+    void NoteUnknownUsbArrival(const std::u16string& interfaceName);
+    bool ArrivedDeviceIsTheCaptureDevice();
+    std::vector<std::u16string> m_unknownUsbArrivals;
     // Releases the capture and waits (bounded) until every pump has ended, so what is drawn or
     // opened next is not overdrawn or read by a late one.
     void ReleaseCaptureAndWait();

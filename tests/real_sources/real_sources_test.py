@@ -294,25 +294,27 @@ class RealSources(dbusmock.DBusTestCase):
                          ["dongle", "dongle", "no-signal", "no-signal", "dongle", "dongle"])
 
     def test_hotplug_and_resume_with_a_dongle_of_another_vendor(self):
+        # Plugged in only after the viewer started, so nothing was chosen at start-up.
         dongle = UsbDevice(self.testbed, "1-2", "534d", "2109", "20220101", card=1, video=0)
-        dongle.plug()  # there before the viewer starts
         v = self.viewer = Viewer(self.work.name, [
-            'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 534d:2109',
-        ], [(1.8, "screenshot start.ppm"), (2.0, "unplug 0"), (2.8, "screenshot unplugged.ppm"),
-            (3.0, "plug 0"), (4.1, "screenshot replugged.ppm"), (5.2, "screenshot resumed.ppm"),
-            (5.4, "log 1005 log.txt"), (5.6, "close")])
-        v.at(2.0)
+            'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 534d:2109 unplugged',
+        ], [(1.8, "screenshot start.ppm"), (2.0, "plug 0"), (3.1, "screenshot plugged.ppm"),
+            (3.3, "unplug 0"), (4.1, "screenshot unplugged.ppm"), (4.3, "plug 0"),
+            (5.4, "screenshot replugged.ppm"), (6.5, "screenshot resumed.ppm"),
+            (6.7, "log 1005 log.txt"), (6.9, "close")])
+        v.at(2.1)
+        v.wait_words(["open", "opening"], dongle.plug(), "534d plug (last uevent) -> open")
+        v.at(3.3)
         v.wait_words(["remove3188"], dongle.unplug(), "534d unplug -> remove3188")
-        v.at(3.1)
+        v.at(4.4)
         v.wait_words(["open", "opening"], dongle.plug(), "534d replug (last uevent) -> open")
-        v.at(4.3)
+        v.at(5.6)
         v.wait_words(["removeGetSafeHwnd", "opening"], self.resume(), "534d resume -> word")
-        self.assertEqual(v.finish(), ["remove3188", "open", "opening", "removeGetSafeHwnd",
-                                      "opening"])
+        self.assertEqual(v.finish(), ["open", "opening", "remove3188", "open", "opening",
+                                      "removeGetSafeHwnd", "opening"])
         self.assertEqual([v.picture(n + ".ppm") for n in
-                          ("start", "unplugged", "replugged", "resumed")],
-                         ["dongle", "no-signal", "dongle", "dongle"])
-
+                          ("start", "plugged", "unplugged", "replugged", "resumed")],
+                         ["no-signal", "dongle", "no-signal", "dongle", "dongle"])
 
 if __name__ == "__main__":
     try:

@@ -7,6 +7,7 @@
 
 #include "tests/support/dialog_harness.h"
 #include "platform/notify/simulated_notifications.h"
+#include "platform/video/device_path.h"
 
 using namespace testing_support;
 namespace notify = platform::notify;
@@ -202,6 +203,36 @@ TEST(DeviceEvents, TheChosenDevicesUsbIdentityCountsAsTheCaptureHardware) {
     run.settle();
     EXPECT_EQ(run.eventLog(), (Log{"remove3188", "open", "opening"}));
     EXPECT_EQ(sim->stats(1).opens, 2);
+}
+
+// With nothing chosen at start-up, a dongle of another vendor is recognised once its audio
+// endpoint arrives and its video input is listed; other USB devices with sound stay strangers.
+TEST(DeviceEvents, ADongleOfAnotherVendorPluggedInLaterIsFollowed) {
+    auto sim = FreshPlatform();
+    platform::SimulatedInput dongle = Named("USB3.0 HDMI Capture", 320, 180, 60);
+    dongle.devicePath = platform::UsbVideoDevicePath(0x534d, 0x2109, "1-2");
+    sim->setInput(0, Named("Integrated Camera"));
+    sim->setInput(1, dongle);
+    sim->setPlugged(1, false);
+    DialogRun run([](CVelvoraDlg& dialog) {
+        dialog.m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+    });
+    notify::SimulateCaptureDevicePlugged(0x046d, 0x0a44, "HEADSET", "Headset");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), Log{});
+
+    sim->setPlugged(1, true);
+    notify::SimulateCaptureDevicePlugged(0x534d, 0x2109, "1-2", "MS2109");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), (Log{"open", "opening"}));
+    EXPECT_EQ(run.dialog().m_deviceIndex, 1);
+    EXPECT_EQ(sim->stats(1).opens, 1);
+
+    sim->setPlugged(1, false);
+    notify::SimulateCaptureDeviceUnplugged(0x534d, 0x2109, "1-2", "MS2109");
+    notify::SimulateCaptureDeviceUnplugged(0x046d, 0x0a44, "HEADSET", "Headset");
+    run.settle();
+    EXPECT_EQ(run.eventLog(), (Log{"open", "opening", "remove3188"}));
 }
 
 TEST(DeviceEvents, AfterTheStopCommandAReplugOpensButNoFramesFollow) {
