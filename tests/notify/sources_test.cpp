@@ -27,9 +27,4 @@ TEST(RealSources, StartAndStopPromptlyWhateverTheHostHas) {
     old ? setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1) : unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
-TEST(RealSources, PrepareForSleepMapsToPowerEvents) {
-    EXPECT_EQ(PowerEventForPrepareForSleep(true), DWORD(PBT_APMSUSPEND));
-    EXPECT_EQ(PowerEventForPrepareForSleep(false), DWORD(PBT_APMRESUMEAUTOMATIC));
-}
-
 } // namespace
