@@ -179,17 +179,19 @@ class Viewer:
         with open(self.times) as f:
             return [line.split(" ", 1) for line in f.read().splitlines()]
 
-    def wait_words(self, expected, since, case, bound=3.0):
-        """Waits for `expected` to be the newest words; notes the latency of the first."""
+    def expect(self, expected, action, case, bound=3.0):
+        """Runs `action`, which returns the time of its uevent or signal, and waits for exactly
+        `expected` to follow in the log; notes the time until the first word."""
+        before = len(self.words())
+        since = action()
         deadline = time.monotonic() + bound * SCALE
         while True:
-            words = self.words()
-            if [w for _, w in words[-len(expected):]] == expected:
-                first = float(words[-len(expected)][0])
-                LATENCIES.append((case, (first - since) * 1000))
+            words = self.words()[before:]
+            if [w for _, w in words] == expected:
+                LATENCIES.append((case, (float(words[0][0]) - since) * 1000))
                 return
             if time.monotonic() > deadline:
-                raise AssertionError("%s: expected %s, log %s" % (case, expected, words))
+                raise AssertionError("%s: expected %s, got %s" % (case, expected, words))
             time.sleep(0.002)
 
     def finish(self):
@@ -269,22 +271,22 @@ class RealSources(dbusmock.DBusTestCase):
             (7.7, "screenshot replugged.ppm"), (10.0, "screenshot resumed.ppm"),
             (10.2, "log 1005 log.txt"), (10.4, "close")])
         v.at(2.1)
-        v.wait_words(["open", "opening"], dongle.plug(), "3188 plug (last uevent) -> open")
+        v.expect(["open", "opening"], dongle.plug, "3188 plug (last uevent) -> open")
         v.at(3.6)
         keyboard.plug()
         self.impostor_prepare_for_sleep()
         keyboard.unplug()
         v.at(4.6)
-        v.wait_words(["remove3188"], dongle.unplug(), "3188 unplug -> remove3188")
+        v.expect(["remove3188"], dongle.unplug, "3188 unplug -> remove3188")
         v.at(5.6)
-        v.wait_words(["removeGetSafeHwnd"], self.resume(), "resume without dongle -> word")
+        v.expect(["removeGetSafeHwnd"], self.resume, "resume without dongle -> word")
         v.at(6.7)
-        v.wait_words(["open", "opening"], dongle.plug(), "3188 replug (last uevent) -> open")
+        v.expect(["open", "opening"], dongle.plug, "3188 replug (last uevent) -> open")
         v.at(7.9)
         self.stop_logind()
         self.logind = self.spawn_server_template("logind", {}, stdout=subprocess.DEVNULL)[0]
         v.at(9.0)
-        v.wait_words(["removeGetSafeHwnd", "opening"], self.resume(),
+        v.expect(["removeGetSafeHwnd", "opening"], self.resume,
                      "resume after logind restart -> word")
         self.assertEqual(v.finish(), ["open", "opening", "remove3188", "removeGetSafeHwnd",
                                       "open", "opening", "removeGetSafeHwnd", "opening"])
@@ -303,13 +305,13 @@ class RealSources(dbusmock.DBusTestCase):
             (5.4, "screenshot replugged.ppm"), (6.5, "screenshot resumed.ppm"),
             (6.7, "log 1005 log.txt"), (6.9, "close")])
         v.at(2.1)
-        v.wait_words(["open", "opening"], dongle.plug(), "534d plug (last uevent) -> open")
+        v.expect(["open", "opening"], dongle.plug, "534d plug (last uevent) -> open")
         v.at(3.3)
-        v.wait_words(["remove3188"], dongle.unplug(), "534d unplug -> remove3188")
+        v.expect(["remove3188"], dongle.unplug, "534d unplug -> remove3188")
         v.at(4.4)
-        v.wait_words(["open", "opening"], dongle.plug(), "534d replug (last uevent) -> open")
+        v.expect(["open", "opening"], dongle.plug, "534d replug (last uevent) -> open")
         v.at(5.6)
-        v.wait_words(["removeGetSafeHwnd", "opening"], self.resume(), "534d resume -> word")
+        v.expect(["removeGetSafeHwnd", "opening"], self.resume, "534d resume -> word")
         self.assertEqual(v.finish(), ["open", "opening", "remove3188", "open", "opening",
                                       "removeGetSafeHwnd", "opening"])
         self.assertEqual([v.picture(n + ".ppm") for n in
