@@ -69,6 +69,11 @@ bool VideoCapture::isOpened() const {
     return m_shared->current != nullptr;
 }
 
+double VideoCapture::get(int propId) const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->current ? m_shared->current->source->get(propId) : 0;
+}
+
 uint64_t VideoCapture::generation() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->generation;

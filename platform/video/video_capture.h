@@ -49,6 +49,8 @@ public:
     bool read(cv::OutputArray image) override;
     // As read(image), but fails unless `generation` is still generation().
     bool read(cv::OutputArray image, uint64_t generation);
+    // A property of the open device (the mode it streams in); 0 when closed.
+    double get(int propId) const override;
 
     // Identifies the current open; see above.
     uint64_t generation() const;

@@ -19,6 +19,9 @@ public:
     // Any thread, also while read() runs on another: asks a read in progress to give up soon,
     // without waiting for it. Reads after it fail. Sources that cannot be woken do nothing.
     virtual void interrupt() {}
+    // A capture property (cv::CAP_PROP_*) of the open device, such as the mode it granted;
+    // 0 when the source does not know it.
+    virtual double get(int /*propId*/) const { return 0; }
 };
 
 // A video input as the system's enumerator lists it, at its capture index.

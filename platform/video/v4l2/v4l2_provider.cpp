@@ -8,9 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include <opencv2/videoio.hpp>
-
 #include "platform/video/v4l2/v4l2_listing.h"
+#include "platform/video/v4l2/v4l2_source.h"
 
 namespace platform {
 
@@ -50,40 +49,30 @@ std::optional<std::string> CaptureCardName(int n) {
     return std::string(card, strnlen(card, sizeof caps.card));
 }
 
-// OpenCV's V4L2 read waits in select() and cannot be woken early; interrupt() does nothing
-// and a release waits its bound, after which the read finishes on its own (it times out, or
-// fails at once when the device is gone).
-class V4l2Source : public VideoSource {
-public:
-    explicit V4l2Source(int index) : m_capture(index, cv::CAP_V4L2) {}
-    bool opened() const { return m_capture.isOpened(); }
-    bool read(cv::Mat& frame) override { return m_capture.read(frame); }
-
-private:
-    cv::VideoCapture m_capture;
-};
-
 class V4l2Provider : public VideoSourceProvider {
 public:
+    explicit V4l2Provider(int driverBuffers) : m_driverBuffers(driverBuffers) {}
     std::vector<VideoInputInfo> listInputs() override {
         return v4l2::AssembleInputs(DevEntries(), CaptureCardName);
     }
     std::unique_ptr<VideoSource> open(int index) override {
-        // Asking OpenCV about a node that is not there only earns a warning on stderr.
-        const std::string path = "/dev/video" + std::to_string(index);
-        if (index < 0 || ::access(path.c_str(), F_OK) != 0)
+        if (index < 0)
             return nullptr;
-        auto source = std::make_unique<V4l2Source>(index);
-        if (!source->opened())
-            return nullptr;
-        return source;
+        return v4l2::V4l2Source::Open(index, m_driverBuffers);
     }
+
+private:
+    int m_driverBuffers;
 };
 
 } // namespace
 
 std::shared_ptr<VideoSourceProvider> CreateV4l2VideoSourceProvider() {
-    return std::make_shared<V4l2Provider>();
+    return std::make_shared<V4l2Provider>(v4l2::kDriverBuffers);
+}
+
+std::shared_ptr<VideoSourceProvider> v4l2::CreateProvider(int driverBuffers) {
+    return std::make_shared<V4l2Provider>(driverBuffers);
 }
 
 } // namespace platform

@@ -1,0 +1,48 @@
+// A test dongle: a preloaded (or linked) library that makes /dev/video<N> answer the V4L2 calls
+// of OpenCV's backend as a uvcvideo USB HDMI capture device would, with a metadata node at
+// /dev/video<N+1>. Nothing happens until it is given a device table, through the environment
+// variable VISTREL_DONGLE (a child process) or Configure (this process).
+//
+// The table: entries separated by ';' or new lines, each one of
+//   card NAME                          the card name (default "USB3.0 HDMI Capture")
+//   node N                             the capture node's number (default 0)
+//   FOURCC WxH FPS [FPS...]            a discrete size and its rates, fastest first
+//   FOURCC WxH-WxH/SWxSH FPS [FPS...]  a stepwise range of sizes, each with these rates
+//   quiet AFTER FOR                    no frames from AFTER to AFTER+FOR seconds after the
+//                                      first STREAMON
+//   log PATH                           also append each recorded call to the file PATH
+// Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with OpenCV.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dongle {
+
+// Replaces the device by the one `table` describes, plugged in; open handles stay open.
+void Configure(const std::string& table);
+// No frames for `seconds` from now (uvcvideo with its source switched off).
+void GoQuiet(double seconds);
+// Unplugged: open handles fail every call with ENODEV and poll reports POLLERR; the nodes are
+// gone. Replug brings the nodes back; handles from before stay dead, as in the kernel.
+void Unplug();
+void Replug();
+
+// Every call answered, in order, as "open /dev/video0", "S_FMT MJPG 1920x1080",
+// "S_PARM 60", "REQBUFS 4", "STREAMON", "close /dev/video0", ... The per-frame calls (QBUF,
+// DQBUF, poll, select) are only counted.
+std::vector<std::string> Calls();
+void ClearCalls();
+// Handles on the nodes that are open now.
+int OpenHandles();
+
+struct Stats {
+    uint64_t framesProduced = 0; // filled into a queued buffer
+    uint64_t framesDropped = 0;  // due while no buffer was queued
+    uint64_t dequeued = 0;
+    uint64_t polls = 0;
+};
+Stats GetStats();
+
+} // namespace dongle

@@ -1,0 +1,119 @@
+// The dongle's device state, shared by the calls the library answers.
+#pragma once
+
+#include <linux/videodev2.h>
+#include <poll.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <tuple>
+
+#include "dongle_internal.h"
+
+namespace dongle {
+
+using Clock = std::chrono::steady_clock;
+
+// The C library's own calls, for the dongle's use (its own names are the ones it answers).
+namespace real {
+void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset);
+int munmap(void* addr, size_t length);
+int close(int fd);
+} // namespace real
+
+enum class Node { Capture, Metadata };
+
+// An open file handle on one of the nodes: a real eventfd stands behind it, so its number is
+// the process's own and cannot clash.
+struct Handle {
+    int fd = -1;
+    Node node = Node::Capture;
+    bool nonBlocking = false;
+    uint64_t plugGeneration = 0; // handles from before an unplug stay dead
+};
+
+class Device {
+public:
+    static Device& Get();
+
+    // Buffer memory is mapped by this offset step: buffer i at i * kOffsetStep.
+    static constexpr uint32_t kOffsetStep = 1 << 24;
+
+    struct Buffer {
+        int memfd = -1;
+        uint8_t* memory = nullptr;
+        size_t length = 0;
+        v4l2_buffer info{};
+    };
+    struct Format {
+        uint32_t fourcc = 0;
+        int width = 0, height = 0;
+    };
+
+    // All below run under mutex() unless they take the lock themselves.
+    std::mutex& mutex() { return m_mutex; }
+    std::condition_variable& changed() { return m_changed; }
+    void ConfigureLocked(const std::string& text);
+    std::optional<Node> NodeOf(const char* path) const;
+    void Record(const std::string& call);
+    int Ioctl(int fd, unsigned long request, void* arg); // takes the lock
+
+    // poll() bits of a handle: POLLIN with a frame ready, POLLERR unplugged or not streaming.
+    short Readiness(const Handle& handle) const;
+    // Stops the stream and frees the buffers when the handle that asked for them closes.
+    void Closed(std::unique_lock<std::mutex>& lock, const Handle& handle);
+    void Unplug();
+    void Replug(std::unique_lock<std::mutex>& lock);
+    // A folder standing in for /dev: it holds the names of the two nodes.
+    std::string DevFolder();
+    int BufferMemfd(off_t offset) const;
+
+    std::map<int, Handle> m_handles;
+    std::vector<std::string> m_calls;
+    Stats m_stats;
+    bool m_configured = false;
+    bool m_unplugged = false;
+    uint64_t m_plugGeneration = 0;
+    Clock::time_point m_quietFrom{}, m_quietUntil{};
+
+private:
+    Device();
+    const SizeEntry* EntryFor(uint32_t fourcc, int width, int height) const;
+    Format Closest(uint32_t fourcc, int width, int height) const;
+    void FillFormat(v4l2_format& f, const Format& format) const;
+    void FillCaps(v4l2_capability& caps) const;
+    int MetadataIoctl(unsigned long request, void* arg);
+    // Returns 0 or an errno value.
+    int CaptureIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
+                     void* arg);
+    int BufferIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
+                    v4l2_buffer& b);
+    void StartStreaming(std::unique_lock<std::mutex>& lock);
+    void StopStreaming(std::unique_lock<std::mutex>& lock);
+    void FreeBuffers();
+    void Produce();
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Table m_table;
+    std::vector<uint32_t> m_formats; // in the order the table first names them
+    Format m_format;
+    double m_fps = 0;
+    std::vector<Buffer> m_buffers;
+    int m_owner = -1; // the handle that asked for the buffers
+    std::deque<uint32_t> m_queued, m_done;
+    bool m_streaming = false;
+    bool m_everStreamed = false;
+    bool m_stopProducer = false;
+    std::thread m_producer;
+    std::map<std::tuple<uint32_t, int, int>, std::vector<std::vector<uint8_t>>> m_pictures;
+    std::string m_devFolder;
+};
+
+} // namespace dongle

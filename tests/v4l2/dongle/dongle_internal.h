@@ -1,0 +1,38 @@
+// Inside the test dongle: the device table and the pictures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dongle.h"
+
+namespace dongle {
+
+// Pictures cycled through while streaming (encoded once per mode).
+constexpr int kPatternFrames = 12;
+
+struct SizeEntry {
+    uint32_t fourcc = 0;
+    int width = 0, height = 0; // a discrete size, or the largest of a range
+    bool stepwise = false;
+    int minWidth = 0, minHeight = 0, stepWidth = 1, stepHeight = 1;
+    std::vector<double> fps; // fastest first
+};
+
+struct Table {
+    std::string card = "USB3.0 HDMI Capture";
+    int node = 0;
+    std::vector<SizeEntry> sizes;
+    double quietAfter = -1, quietFor = 0;
+    std::string logPath;
+};
+
+// Entries it cannot read are left out.
+Table ParseTable(const std::string& text);
+
+std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k);
+size_t FrameBufferSize(uint32_t fourcc, int width, int height);
+
+} // namespace dongle

@@ -1,0 +1,391 @@
+// The C library calls the dongle answers for its nodes; every other call goes on to the C
+// library. The listing's scan of /dev sees a folder holding the dongle's node names.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/select.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "dongle_device.h"
+
+using dongle::Device;
+using dongle::Handle;
+
+namespace {
+
+template <typename F> F Real(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+#define REAL(name) static const auto real_##name = Real<decltype(&::name)>(#name)
+
+std::string NodeName(const Handle& h) {
+    return h.node == dongle::Node::Capture ? "capture node" : "metadata node";
+}
+
+int OpenNode(const char* path, int flags, bool* handled) {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    *handled = false;
+    if (!device.m_configured || !path || std::strncmp(path, "/dev/video", 10) != 0)
+        return -1;
+    *handled = true;
+    const auto node = device.NodeOf(path);
+    if (!node) {
+        device.Record(std::string("open ") + path + " (no such node)");
+        errno = ENOENT;
+        return -1;
+    }
+    const int fd = eventfd(0, EFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    device.m_handles[fd] = {fd, *node, (flags & O_NONBLOCK) != 0, device.m_plugGeneration};
+    device.Record(std::string("open ") + path);
+    return fd;
+}
+
+bool IsHandle(int fd) {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return device.m_handles.count(fd) != 0;
+}
+
+// Waits until one of the dongle's handles among `fds` is ready, or `timeoutMs` (-1: no end)
+// passes. Other descriptors are looked at every few milliseconds.
+int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
+    REAL(poll);
+    Device& device = Device::Get();
+    const auto deadline = dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::unique_lock lock(device.mutex());
+    ++device.m_stats.polls;
+    for (;;) {
+        int ready = 0;
+        bool others = false;
+        for (nfds_t i = 0; i < count; ++i) {
+            auto handle = device.m_handles.find(fds[i].fd);
+            if (handle == device.m_handles.end()) {
+                others = others || fds[i].fd >= 0;
+                continue;
+            }
+            const short bits = device.Readiness(handle->second);
+            fds[i].revents = bits & (fds[i].events | POLLERR | POLLHUP);
+            ready += fds[i].revents != 0;
+        }
+        if (others) {
+            lock.unlock();
+            std::vector<pollfd> rest;
+            for (nfds_t i = 0; i < count; ++i)
+                if (!IsHandle(fds[i].fd))
+                    rest.push_back(fds[i]);
+            real_poll(rest.data(), rest.size(), 0);
+            for (nfds_t i = 0, j = 0; i < count; ++i)
+                if (!IsHandle(fds[i].fd))
+                    fds[i].revents = rest[j++].revents, ready += fds[i].revents != 0;
+            lock.lock();
+        }
+        const auto now = dongle::Clock::now();
+        if (ready > 0 || (timeoutMs >= 0 && now >= deadline))
+            return ready;
+        auto until = timeoutMs >= 0 ? deadline : now + std::chrono::hours(1);
+        if (others)
+            until = std::min(until, now + std::chrono::milliseconds(2));
+        device.changed().wait_until(lock, until);
+    }
+}
+
+bool AnyHandle(int nfds, fd_set* a, fd_set* b, fd_set* c) {
+    for (int fd = 0; fd < nfds; ++fd)
+        if (((a && FD_ISSET(fd, a)) || (b && FD_ISSET(fd, b)) || (c && FD_ISSET(fd, c))) &&
+            IsHandle(fd))
+            return true;
+    return false;
+}
+
+int SelectAll(int nfds, fd_set* in, fd_set* out, fd_set* except, int timeoutMs) {
+    std::vector<pollfd> fds;
+    for (int fd = 0; fd < nfds; ++fd) {
+        short events = (in && FD_ISSET(fd, in) ? POLLIN : 0) |
+                       (out && FD_ISSET(fd, out) ? POLLOUT : 0) |
+                       (except && FD_ISSET(fd, except) ? POLLPRI : 0);
+        if (events)
+            fds.push_back({fd, events, 0});
+    }
+    const int result = PollAll(fds.data(), fds.size(), timeoutMs);
+    for (fd_set* set : {in, out, except})
+        if (set)
+            FD_ZERO(set);
+    int ready = 0;
+    for (const pollfd& p : fds) {
+        // As the kernel's select: an error counts as readable and writable.
+        const bool error = p.revents & (POLLERR | POLLHUP);
+        if (in && (p.revents & POLLIN || error) && (p.events & POLLIN))
+            FD_SET(p.fd, in), ++ready;
+        if (out && (p.revents & POLLOUT || error) && (p.events & POLLOUT))
+            FD_SET(p.fd, out), ++ready;
+        if (except && p.revents & POLLPRI)
+            FD_SET(p.fd, except), ++ready;
+    }
+    return result < 0 ? result : ready;
+}
+
+int Milliseconds(const timespec* t) {
+    return t ? static_cast<int>(t->tv_sec * 1000 + (t->tv_nsec + 999999) / 1000000) : -1;
+}
+
+std::set<void*>& AppMappings() {
+    static auto* mappings = new std::set<void*>;
+    return *mappings;
+}
+
+} // namespace
+
+extern "C" {
+
+int open(const char* path, int flags, ...) {
+    REAL(open);
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    if (handled)
+        return fd;
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    return real_open(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...) {
+    REAL(open64);
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    if (handled)
+        return fd;
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    return real_open64(path, flags, mode);
+}
+
+int openat(int dir, const char* path, int flags, ...) {
+    REAL(openat);
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    if (handled)
+        return fd;
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    return real_openat(dir, path, flags, mode);
+}
+
+// The checked forms that fortified callers use.
+int __open_2(const char* path, int flags) {
+    return open(path, flags);
+}
+
+int __open64_2(const char* path, int flags) {
+    return open64(path, flags);
+}
+
+int close(int fd) {
+    REAL(close);
+    Device& device = Device::Get();
+    {
+        std::unique_lock lock(device.mutex());
+        auto handle = device.m_handles.find(fd);
+        if (handle != device.m_handles.end()) {
+            const Handle closing = handle->second;
+            device.m_handles.erase(handle);
+            device.Closed(lock, closing);
+            device.Record("close " + NodeName(closing));
+        }
+    }
+    return real_close(fd);
+}
+
+int ioctl(int fd, unsigned long request, ...) {
+    REAL(ioctl);
+    va_list args;
+    va_start(args, request);
+    void* arg = va_arg(args, void*);
+    va_end(args);
+    if (!IsHandle(fd))
+        return real_ioctl(fd, request, arg);
+    return Device::Get().Ioctl(fd, request, arg);
+}
+
+void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
+    REAL(mmap);
+    if (!IsHandle(fd))
+        return real_mmap(addr, length, prot, flags, fd, offset);
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    const int memfd = device.BufferMemfd(offset);
+    device.Record("mmap " + std::to_string(offset / Device::kOffsetStep));
+    if (device.m_unplugged || memfd < 0) {
+        errno = device.m_unplugged ? ENODEV : EINVAL;
+        return MAP_FAILED;
+    }
+    void* mapped = real_mmap(addr, length, prot, flags, memfd, 0);
+    if (mapped != MAP_FAILED)
+        AppMappings().insert(mapped);
+    return mapped;
+}
+
+void* mmap64(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
+    return mmap(addr, length, prot, flags, fd, offset);
+}
+
+int munmap(void* addr, size_t length) {
+    REAL(munmap);
+    Device& device = Device::Get();
+    {
+        std::lock_guard lock(device.mutex());
+        if (AppMappings().erase(addr))
+            device.Record("munmap");
+    }
+    return real_munmap(addr, length);
+}
+
+int poll(pollfd* fds, nfds_t count, int timeoutMs) {
+    REAL(poll);
+    for (nfds_t i = 0; i < count; ++i)
+        if (IsHandle(fds[i].fd))
+            return PollAll(fds, count, timeoutMs);
+    return real_poll(fds, count, timeoutMs);
+}
+
+int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
+    REAL(ppoll);
+    for (nfds_t i = 0; i < count; ++i)
+        if (IsHandle(fds[i].fd))
+            return PollAll(fds, count, Milliseconds(timeout));
+    return real_ppoll(fds, count, timeout, mask);
+}
+
+int select(int nfds, fd_set* in, fd_set* out, fd_set* except, timeval* timeout) {
+    REAL(select);
+    if (!AnyHandle(nfds, in, out, except))
+        return real_select(nfds, in, out, except, timeout);
+    const timespec t = timeout ? timespec{timeout->tv_sec, timeout->tv_usec * 1000} : timespec{};
+    return SelectAll(nfds, in, out, except, Milliseconds(timeout ? &t : nullptr));
+}
+
+int pselect(int nfds, fd_set* in, fd_set* out, fd_set* except, const timespec* timeout,
+            const sigset_t* mask) {
+    REAL(pselect);
+    if (!AnyHandle(nfds, in, out, except))
+        return real_pselect(nfds, in, out, except, timeout, mask);
+    return SelectAll(nfds, in, out, except, Milliseconds(timeout));
+}
+
+ssize_t read(int fd, void* buffer, size_t count) {
+    REAL(read);
+    if (!IsHandle(fd))
+        return real_read(fd, buffer, count);
+    Device::Get().Record("read");
+    errno = EINVAL; // uvcvideo streams only: no read() I/O
+    return -1;
+}
+
+// The listing scans /dev: it sees a folder holding just the dongle's two node names.
+DIR* opendir(const char* name) {
+    REAL(opendir);
+    if (std::strcmp(name, "/dev") != 0)
+        return real_opendir(name);
+    Device& device = Device::Get();
+    std::string folder;
+    {
+        std::lock_guard lock(device.mutex());
+        if (!device.m_configured)
+            return real_opendir(name);
+        folder = device.DevFolder();
+    }
+    return real_opendir(folder.c_str());
+}
+
+} // extern "C"
+
+namespace dongle {
+
+namespace real {
+void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
+    REAL(mmap);
+    return real_mmap(addr, length, prot, flags, fd, offset);
+}
+int munmap(void* addr, size_t length) {
+    REAL(munmap);
+    return real_munmap(addr, length);
+}
+int close(int fd) {
+    REAL(close);
+    return real_close(fd);
+}
+} // namespace real
+
+void Configure(const std::string& table) {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.ConfigureLocked(table);
+}
+
+void GoQuiet(double seconds) {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.m_quietFrom = Clock::now();
+    device.m_quietUntil = device.m_quietFrom + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(seconds));
+}
+
+void Unplug() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.Record("unplug");
+    device.Unplug();
+}
+
+void Replug() {
+    Device& device = Device::Get();
+    std::unique_lock lock(device.mutex());
+    device.Record("replug");
+    device.Replug(lock);
+}
+
+std::vector<std::string> Calls() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return device.m_calls;
+}
+
+void ClearCalls() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.m_calls.clear();
+}
+
+int OpenHandles() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return static_cast<int>(device.m_handles.size());
+}
+
+Stats GetStats() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return device.m_stats;
+}
+
+} // namespace dongle
