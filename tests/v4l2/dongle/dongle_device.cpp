@@ -54,6 +54,8 @@ Device::Device() {
 void Device::ConfigureLocked(const std::string& text) {
     m_table = ParseTable(text);
     m_configured = true;
+    m_everStreamed = false;
+    m_quietFrom = m_quietUntil = {};
     m_unplugged = false;
     ++m_plugGeneration;
     m_formats.clear();
@@ -511,6 +513,7 @@ void Device::Replug(std::unique_lock<std::mutex>& lock) {
     FreeBuffers();
     m_owner = -1;
     m_unplugged = false;
+    m_quietFrom = m_quietUntil = {}; // a device plugged in again starts afresh
     ++m_plugGeneration;
 }
 

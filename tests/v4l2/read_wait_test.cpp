@@ -1,0 +1,95 @@
+// Reads through the capture object and OpenCV's real V4L2 backend wait for a quiet device
+// however long it stays quiet, and end at once when it is unplugged or released.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "dongle.h"
+#include "platform/video/video_capture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+double Since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class ReadWait : public testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetVideoSourceProvider(platform::CreateV4l2VideoSourceProvider());
+        dongle::Configure("MJPG 640x480 60; YUYV 640x480 30");
+        ASSERT_TRUE(capture.open(0));
+        ASSERT_TRUE(capture.read(frame));
+    }
+    void TearDown() override { platform::SetVideoSourceProvider(nullptr); }
+
+    // Reads on another thread until a read fails; `ended` is when it failed.
+    void readUntilFailure() {
+        reader = std::thread([this] {
+            cv::Mat local;
+            while (capture.read(local))
+                ++frames;
+            ended = Clock::now();
+            done = true;
+        });
+    }
+
+    platform::VideoCapture capture;
+    cv::Mat frame;
+    std::thread reader;
+    std::atomic<int> frames{0};
+    std::atomic<bool> done{false};
+    Clock::time_point ended;
+};
+
+TEST_F(ReadWait, AQuietPeriodIsWaitedOutAndFramesFollow) {
+    dongle::GoQuiet(15);
+    const auto start = Clock::now();
+    // The buffers filled before the quiet period come first.
+    while (capture.read(frame) && Since(start) < 1)
+        ;
+    ASSERT_TRUE(capture.read(frame)) << "a quiet device is no failure";
+    EXPECT_GT(Since(start), 14);
+    EXPECT_EQ(frame.size(), cv::Size(640, 480));
+    EXPECT_TRUE(capture.read(frame));
+}
+
+TEST_F(ReadWait, UnplugEndsAWaitingReadAtOnce) {
+    dongle::GoQuiet(60);
+    readUntilFailure();
+    std::this_thread::sleep_for(300ms); // the reader now waits for a frame
+    const int before = frames;
+    const auto unplugged = Clock::now();
+    dongle::Unplug();
+    reader.join();
+    EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.1);
+    EXPECT_EQ(frames, before);
+
+    capture.release();
+    EXPECT_EQ(dongle::OpenHandles(), 0);
+    EXPECT_FALSE(capture.open(0)) << "the node is gone";
+    dongle::Replug();
+    ASSERT_TRUE(capture.open(0));
+    EXPECT_TRUE(capture.read(frame));
+}
+
+TEST_F(ReadWait, ReleaseEndsAWaitingReadAndClosesTheNode) {
+    dongle::GoQuiet(60);
+    readUntilFailure();
+    std::this_thread::sleep_for(300ms);
+    const auto start = Clock::now();
+    capture.release();
+    const double took = Since(start);
+    EXPECT_TRUE(done) << "the read ended before release returned";
+    EXPECT_LT(took, 0.1);
+    EXPECT_EQ(dongle::OpenHandles(), 0);
+    reader.join();
+    const auto calls = dongle::Calls();
+    EXPECT_EQ(calls.back(), "close capture node");
+}
+
+} // namespace
