@@ -13,10 +13,11 @@
 
 namespace platform::v4l2 {
 
-// Driver buffers asked for. Fewer buffers keep frames fresher; with one the driver drops
-// frames while the reader decodes. Measured with bench/v4l2_pump_bench at 1920x1080 MJPG 60 fps
-// on one core: see the README.
-constexpr int kDriverBuffers = 3;
+// Driver buffers asked for. Measured with bench/v4l2_pump_bench (1920x1080 MJPG at 60 fps,
+// one core): 2 buffers gave the lowest capture-to-screen latency and the fewest dropped frames
+// whenever the reader fell behind; 3 and 4 only hold older frames (each adds up to a frame
+// period of latency). OpenCV's backend delivers no frame at all with 1.
+constexpr int kDriverBuffers = 2;
 
 // How long one wait for a frame lasts before the reader looks whether it was interrupted;
 // a release ends a read within about this time.
