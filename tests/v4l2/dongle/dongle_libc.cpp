@@ -139,10 +139,6 @@ int SelectAll(int nfds, fd_set* in, fd_set* out, fd_set* except, int timeoutMs) 
     return result < 0 ? result : ready;
 }
 
-int Milliseconds(const timespec* t) {
-    return t ? static_cast<int>(t->tv_sec * 1000 + (t->tv_nsec + 999999) / 1000000) : -1;
-}
-
 std::set<void*>& AppMappings() {
     static auto* mappings = new std::set<void*>;
     return *mappings;
@@ -191,15 +187,6 @@ int openat(int dir, const char* path, int flags, ...) {
     return real_openat(dir, path, flags, mode);
 }
 
-// The checked forms that fortified callers use.
-int __open_2(const char* path, int flags) {
-    return open(path, flags);
-}
-
-int __open64_2(const char* path, int flags) {
-    return open64(path, flags);
-}
-
 int close(int fd) {
     REAL(close);
     Device& device = Device::Get();
@@ -245,10 +232,6 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
     return mapped;
 }
 
-void* mmap64(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
-    return mmap(addr, length, prot, flags, fd, offset);
-}
-
 int munmap(void* addr, size_t length) {
     REAL(munmap);
     Device& device = Device::Get();
@@ -268,28 +251,12 @@ int poll(pollfd* fds, nfds_t count, int timeoutMs) {
     return real_poll(fds, count, timeoutMs);
 }
 
-int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
-    REAL(ppoll);
-    for (nfds_t i = 0; i < count; ++i)
-        if (IsHandle(fds[i].fd))
-            return PollAll(fds, count, Milliseconds(timeout));
-    return real_ppoll(fds, count, timeout, mask);
-}
-
 int select(int nfds, fd_set* in, fd_set* out, fd_set* except, timeval* timeout) {
     REAL(select);
     if (!AnyHandle(nfds, in, out, except))
         return real_select(nfds, in, out, except, timeout);
-    const timespec t = timeout ? timespec{timeout->tv_sec, timeout->tv_usec * 1000} : timespec{};
-    return SelectAll(nfds, in, out, except, Milliseconds(timeout ? &t : nullptr));
-}
-
-int pselect(int nfds, fd_set* in, fd_set* out, fd_set* except, const timespec* timeout,
-            const sigset_t* mask) {
-    REAL(pselect);
-    if (!AnyHandle(nfds, in, out, except))
-        return real_pselect(nfds, in, out, except, timeout, mask);
-    return SelectAll(nfds, in, out, except, Milliseconds(timeout));
+    const int ms = timeout ? int(timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000) : -1;
+    return SelectAll(nfds, in, out, except, ms);
 }
 
 ssize_t read(int fd, void* buffer, size_t count) {
