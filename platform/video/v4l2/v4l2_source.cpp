@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace platform::v4l2 {
 
@@ -42,6 +44,22 @@ void AddRates(int fd, uint32_t fourcc, int width, int height, std::vector<Mode>&
     }
 }
 
+std::string NodePath(int index) {
+    return "/dev/video" + std::to_string(index);
+}
+
+// Whether the node is there and answers: an unplugged device's node is gone, and a handle
+// opened before fails with ENODEV.
+bool Answers(int index) {
+    const int fd = ::open(NodePath(index).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    v4l2_capability caps{};
+    const bool answers = Ioctl(fd, VIDIOC_QUERYCAP, &caps) == 0;
+    ::close(fd);
+    return answers;
+}
+
 } // namespace
 
 std::vector<Mode> QueryModes(int fd) {
@@ -72,15 +90,19 @@ std::vector<Mode> QueryModes(int fd) {
 std::unique_ptr<V4l2Source> V4l2Source::Open(int index, int driverBuffers) {
     // Ask the node itself what it offers; a missing node is not handed to OpenCV, which would
     // only warn about it on stderr.
-    const std::string path = "/dev/video" + std::to_string(index);
-    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(NodePath(index).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     const std::vector<Mode> modes = QueryModes(fd);
     ::close(fd);
 
     std::unique_ptr<V4l2Source> source(new V4l2Source);
+    source->m_index = index;
     source->m_chosen = ChooseMode(modes);
+    // The backend's first wait for a frame, when its stream starts, is a select() of its own
+    // (10 s by default) that no release can cut short. With 0 it only looks and fails at once
+    // when no frame is there yet, and the waits in read() take over.
+    setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", "0", 1);
     cv::VideoCapture capture(index, cv::CAP_V4L2);
     if (!capture.isOpened())
         return nullptr;
@@ -105,12 +127,22 @@ std::unique_ptr<V4l2Source> V4l2Source::Open(int index, int driverBuffers) {
 bool V4l2Source::read(cv::Mat& frame) {
     std::vector<int> ready;
     while (!m_interrupted) {
+        bool failed = false;
         try {
-            if (!cv::VideoCapture::waitAny(m_streams, ready, kWaitSliceNs))
-                continue; // quiet: no frame in this slice
-            return m_streams[0].retrieve(frame) && !frame.empty();
+            if (cv::VideoCapture::waitAny(m_streams, ready, kWaitSliceNs)) {
+                if (m_streams[0].retrieve(frame) && !frame.empty())
+                    return true;
+                failed = true;
+            }
         } catch (const cv::Exception&) {
-            return false; // the device failed: unplugged
+            failed = true;
+        }
+        // The backend also fails when its stream starts before the first frame is there; only
+        // a device that no longer answers (unplugged) ends the read. Look again a slice later.
+        if (failed) {
+            if (!Answers(m_index))
+                return false;
+            std::this_thread::sleep_for(std::chrono::nanoseconds(kWaitSliceNs));
         }
     }
     return false;

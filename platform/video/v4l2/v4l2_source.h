@@ -48,6 +48,7 @@ public:
 private:
     V4l2Source() = default;
 
+    int m_index = -1;
     std::vector<cv::VideoCapture> m_streams; // the one capture, as waitAny takes it
     std::optional<Mode> m_chosen;
     Mode m_granted;
