@@ -15,6 +15,8 @@
 
 namespace dongle {
 
+thread_local bool t_holdsLock = false;
+
 namespace {
 
 timeval Monotonic() {
@@ -191,8 +193,7 @@ void Device::FillCaps(v4l2_capability& caps) const {
                         V4L2_CAP_EXT_PIX_FORMAT | V4L2_CAP_DEVICE_CAPS;
 }
 
-int Device::CaptureIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
-                         void* arg) {
+int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg) {
     switch (request) {
     case VIDIOC_QUERYCAP: {
         Record("QUERYCAP");
@@ -356,8 +357,7 @@ int Device::CaptureIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, uns
     }
 }
 
-int Device::BufferIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
-                        v4l2_buffer& b) {
+int Device::BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_buffer& b) {
     if (b.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
         return EINVAL;
     if (request == VIDIOC_DQBUF) {
@@ -399,7 +399,7 @@ int Device::BufferIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsi
     return 0;
 }
 
-void Device::StartStreaming(std::unique_lock<std::mutex>& lock) {
+void Device::StartStreaming(Lock& lock) {
     if (m_streaming)
         return;
     const Format format = m_format;
@@ -428,7 +428,7 @@ void Device::StartStreaming(std::unique_lock<std::mutex>& lock) {
     m_producer = std::thread([this] { Produce(); });
 }
 
-void Device::StopStreaming(std::unique_lock<std::mutex>& lock) {
+void Device::StopStreaming(Lock& lock) {
     m_streaming = false;
     m_queued.clear();
     m_done.clear();
@@ -495,7 +495,7 @@ short Device::Readiness(const Handle& handle) const {
     return m_done.empty() ? 0 : POLLIN | POLLRDNORM;
 }
 
-void Device::Closed(std::unique_lock<std::mutex>& lock, const Handle& handle) {
+void Device::Closed(Lock& lock, const Handle& handle) {
     if (handle.fd != m_owner)
         return;
     StopStreaming(lock);
@@ -508,7 +508,7 @@ void Device::Unplug() {
     m_changed.notify_all();
 }
 
-void Device::Replug(std::unique_lock<std::mutex>& lock) {
+void Device::Replug(Lock& lock) {
     StopStreaming(lock);
     FreeBuffers();
     m_owner = -1;

@@ -27,6 +27,26 @@ int munmap(void* addr, size_t length);
 int close(int fd);
 } // namespace real
 
+// Set while this thread holds the device's lock: C library calls made then (by the dongle
+// itself, or by a sanitizer writing a report) go straight on to the C library.
+extern thread_local bool t_holdsLock;
+
+class DeviceMutex {
+public:
+    void lock() {
+        m_mutex.lock();
+        t_holdsLock = true;
+    }
+    void unlock() {
+        t_holdsLock = false;
+        m_mutex.unlock();
+    }
+
+private:
+    std::mutex m_mutex;
+};
+using Lock = std::unique_lock<DeviceMutex>;
+
 enum class Node { Capture, Metadata };
 
 // An open file handle on one of the nodes: a real eventfd stands behind it, so its number is
@@ -57,8 +77,8 @@ public:
     };
 
     // All below run under mutex() unless they take the lock themselves.
-    std::mutex& mutex() { return m_mutex; }
-    std::condition_variable& changed() { return m_changed; }
+    DeviceMutex& mutex() { return m_mutex; }
+    std::condition_variable_any& changed() { return m_changed; }
     void ConfigureLocked(const std::string& text);
     std::optional<Node> NodeOf(const char* path) const;
     void Record(const std::string& call);
@@ -67,9 +87,9 @@ public:
     // poll() bits of a handle: POLLIN with a frame ready, POLLERR unplugged or not streaming.
     short Readiness(const Handle& handle) const;
     // Stops the stream and frees the buffers when the handle that asked for them closes.
-    void Closed(std::unique_lock<std::mutex>& lock, const Handle& handle);
+    void Closed(Lock& lock, const Handle& handle);
     void Unplug();
-    void Replug(std::unique_lock<std::mutex>& lock);
+    void Replug(Lock& lock);
     // A folder standing in for /dev: it holds the names of the two nodes.
     std::string DevFolder();
     int BufferMemfd(off_t offset) const;
@@ -90,17 +110,15 @@ private:
     void FillCaps(v4l2_capability& caps) const;
     int MetadataIoctl(unsigned long request, void* arg);
     // Returns 0 or an errno value.
-    int CaptureIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
-                     void* arg);
-    int BufferIoctl(std::unique_lock<std::mutex>& lock, Handle& handle, unsigned long request,
-                    v4l2_buffer& b);
-    void StartStreaming(std::unique_lock<std::mutex>& lock);
-    void StopStreaming(std::unique_lock<std::mutex>& lock);
+    int CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg);
+    int BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_buffer& b);
+    void StartStreaming(Lock& lock);
+    void StopStreaming(Lock& lock);
     void FreeBuffers();
     void Produce();
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
+    DeviceMutex m_mutex;
+    std::condition_variable_any m_changed;
     Table m_table;
     std::vector<uint32_t> m_formats; // in the order the table first names them
     Format m_format;

@@ -35,9 +35,11 @@ std::string NodeName(const Handle& h) {
 }
 
 int OpenNode(const char* path, int flags, bool* handled) {
+    *handled = false;
+    if (dongle::t_holdsLock)
+        return -1;
     Device& device = Device::Get();
     std::lock_guard lock(device.mutex());
-    *handled = false;
     if (!device.m_configured || !path || std::strncmp(path, "/dev/video", 10) != 0)
         return -1;
     *handled = true;
@@ -56,6 +58,8 @@ int OpenNode(const char* path, int flags, bool* handled) {
 }
 
 bool IsHandle(int fd) {
+    if (dongle::t_holdsLock || fd < 0)
+        return false;
     Device& device = Device::Get();
     std::lock_guard lock(device.mutex());
     return device.m_handles.count(fd) != 0;
@@ -148,47 +152,35 @@ std::set<void*>& AppMappings() {
 
 extern "C" {
 
+// The mode argument is read whether or not the flags ask for it, as the C library does.
+#define OPEN_NODE_OR(real_call)                                                                    \
+    va_list args;                                                                                  \
+    va_start(args, flags);                                                                         \
+    const mode_t mode = va_arg(args, mode_t);                                                      \
+    va_end(args);                                                                                  \
+    bool handled;                                                                                  \
+    const int fd = OpenNode(path, flags, &handled);                                                \
+    return handled ? fd : real_call
+
 int open(const char* path, int flags, ...) {
     REAL(open);
-    bool handled;
-    const int fd = OpenNode(path, flags, &handled);
-    if (handled)
-        return fd;
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = va_arg(args, mode_t);
-    va_end(args);
-    return real_open(path, flags, mode);
+    OPEN_NODE_OR(real_open(path, flags, mode));
 }
 
 int open64(const char* path, int flags, ...) {
     REAL(open64);
-    bool handled;
-    const int fd = OpenNode(path, flags, &handled);
-    if (handled)
-        return fd;
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = va_arg(args, mode_t);
-    va_end(args);
-    return real_open64(path, flags, mode);
+    OPEN_NODE_OR(real_open64(path, flags, mode));
 }
 
 int openat(int dir, const char* path, int flags, ...) {
     REAL(openat);
-    bool handled;
-    const int fd = OpenNode(path, flags, &handled);
-    if (handled)
-        return fd;
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = va_arg(args, mode_t);
-    va_end(args);
-    return real_openat(dir, path, flags, mode);
+    OPEN_NODE_OR(real_openat(dir, path, flags, mode));
 }
 
 int close(int fd) {
     REAL(close);
+    if (!IsHandle(fd))
+        return real_close(fd);
     Device& device = Device::Get();
     {
         std::unique_lock lock(device.mutex());
@@ -234,6 +226,8 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
 
 int munmap(void* addr, size_t length) {
     REAL(munmap);
+    if (dongle::t_holdsLock)
+        return real_munmap(addr, length);
     Device& device = Device::Get();
     {
         std::lock_guard lock(device.mutex());
@@ -263,7 +257,9 @@ ssize_t read(int fd, void* buffer, size_t count) {
     REAL(read);
     if (!IsHandle(fd))
         return real_read(fd, buffer, count);
-    Device::Get().Record("read");
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.Record("read");
     errno = EINVAL; // uvcvideo streams only: no read() I/O
     return -1;
 }
