@@ -100,9 +100,11 @@ std::unique_ptr<V4l2Source> V4l2Source::Open(int index, int driverBuffers) {
     source->m_index = index;
     source->m_chosen = ChooseMode(modes);
     // The backend's first wait for a frame, when its stream starts, is a select() of its own
-    // (10 s by default) that no release can cut short. With 0 it only looks and fails at once
-    // when no frame is there yet, and the waits in read() take over.
-    setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", "0", 1);
+    // (OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT, 10 s by default) that no release can cut short. With 0
+    // it only looks, and fails at once when no frame is there yet; the waits in read() take
+    // over. Set once, before the first capture reads it.
+    static const bool selectTimeoutSet = setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", "0", 1) == 0;
+    (void)selectTimeoutSet;
     cv::VideoCapture capture(index, cv::CAP_V4L2);
     if (!capture.isOpened())
         return nullptr;
