@@ -29,7 +29,7 @@ void CollectSubtreeLocked(Window& w, std::vector<HWND>& out) {
             CollectSubtreeLocked(*c, out);
 }
 
-RECT ClientOnScreen(const Window& w) {
+RECT ClientRectOnScreen(const Window& w) {
     POINT o = ClientOriginOnScreenLocked(w);
     SIZE s = ClientSizeLocked(w);
     return {o.x, o.y, o.x + s.cx, o.y + s.cy};
@@ -72,7 +72,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         Window* raw = w.get();
         hwnd = AddWindowLocked(std::move(w));
         if (!child)
-            clientScreen = ClientOnScreen(*raw);
+            clientScreen = ClientRectOnScreen(*raw);
         if (IsVisibleLocked(*raw))
             InvalidateLocked(*raw, nullptr, true);
     }
