@@ -13,10 +13,12 @@
 
 namespace platform::v4l2 {
 
-// Driver buffers asked for. Measured with bench/v4l2_pump_bench (1920x1080 MJPG at 60 fps,
-// one core): 2 buffers gave the lowest capture-to-screen latency and the fewest dropped frames
-// whenever the reader fell behind; 3 and 4 only hold older frames (each adds up to a frame
-// period of latency). OpenCV's backend delivers no frame at all with 1.
+// Driver buffers asked for. Measured with bench/v4l2_pump_bench (1920x1080 MJPG at 60 fps, one
+// core, where a frame costs about as much CPU as its period): 2 buffers gave the lowest
+// capture-to-screen latency in every run (median 16-27 ms against 17-38 ms for 3 and 16-48 ms
+// for 4); more buffers dropped fewer frames in some runs only, and a reader that barely keeps
+// up then shows every frame one or two periods late. OpenCV's backend delivers no frame at all
+// with 1.
 constexpr int kDriverBuffers = 2;
 
 // How long one wait for a frame lasts before the reader looks whether it was interrupted;
