@@ -1,13 +1,14 @@
-// The video viewer's per-frame drawing: a 1920 x 1080 24-bit top-down frame stretched in
-// HALFTONE into an 880 x 495 area of a 32-bit surface, against OpenCV's bare INTER_AREA
-// resize of the same frame to the same size and a plain copy of the frame.
+// The video viewer's per-frame drawing: a 24-bit top-down frame stretched in HALFTONE into an
+// area of a 32-bit surface, beside OpenCV's resize of the same frame to the same size
+// (INTER_AREA, the same picture; INTER_LINEAR, the cheap one) and a plain copy of the frame.
+// Two sizes: 1920 x 1080 into 880 x 495 and 3840 x 2160 into 1920 x 1080.
 //
-// Fairness: the same frame for all; the resize writes into a preallocated Mat, as the GDI
-// path writes into its warm scratch; each benchmark is run at OpenCV's default thread count
-// (both use OpenCV's parallel resize) and again with OpenCV limited to one thread.
+// Fairness: one thread (OpenCV limited to one), the same frame for all, resizes into a
+// preallocated Mat. The paths are run alternately, round after round, and each path's
+// minimum over the rounds is reported with its ratio to INTER_AREA, so that load from others
+// on a shared machine does not decide the result. Run it pinned: taskset -c 1 gdi_bench.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstring>
 #include <map>
 #include <opencv2/core.hpp>
@@ -17,72 +18,62 @@
 
 namespace {
 
-constexpr int kFrameWidth = 1920, kFrameHeight = 1080;
-constexpr int kAreaWidth = 880, kAreaHeight = 495;
+constexpr int kRounds = 7;
 
-const cv::Mat& Frame() {
-    static const cv::Mat frame = [] {
-        cv::Mat m(kFrameHeight, kFrameWidth, CV_8UC3);
-        cv::randu(m, cv::Scalar::all(0), cv::Scalar::all(256));
-        return m;
-    }();
+struct Size {
+    const char* name;
+    int width, height, areaWidth, areaHeight;
+};
+constexpr Size kSizes[] = {{"1080p", 1920, 1080, 880, 495}, {"2160p", 3840, 2160, 1920, 1080}};
+
+const cv::Mat& Frame(const Size& size) {
+    static std::map<int, cv::Mat> frames;
+    cv::Mat& frame = frames[size.width];
+    if (frame.empty()) {
+        frame.create(size.height, size.width, CV_8UC3);
+        cv::randu(frame, cv::Scalar::all(0), cv::Scalar::all(256));
+    }
     return frame;
 }
 
-// OpenCV's thread count for the run: argument 0 keeps the default, 1 limits it to one.
-class CvThreads {
-public:
-    explicit CvThreads(int64_t arg) : m_saved(cv::getNumThreads()) {
-        if (arg == 1)
-            cv::setNumThreads(1);
-    }
-    ~CvThreads() { cv::setNumThreads(m_saved); }
-
-private:
-    int m_saved;
-};
-
-void BM_StretchDIBitsHalftone(benchmark::State& state) {
-    CvThreads threads(state.range(0));
+void Halftone(benchmark::State& state, Size size) {
     // The video area sits inside a larger window surface, as in the viewer.
     HDC dc = CreateCompatibleDC(nullptr);
     BITMAPINFO surfaceInfo{};
-    surfaceInfo.bmiHeader = {40, 1024, -640, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    surfaceInfo.bmiHeader = {
+        40, size.areaWidth + 144, -(size.areaHeight + 145), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* surfaceBits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &surfaceInfo, DIB_RGB_COLORS, &surfaceBits, nullptr, 0);
     HGDIOBJ previous = SelectObject(dc, bitmap);
     SetStretchBltMode(dc, HALFTONE);
 
     BITMAPINFO frameInfo{};
-    frameInfo.bmiHeader = {40, kFrameWidth, -kFrameHeight, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const cv::Mat& frame = Frame();
+    frameInfo.bmiHeader = {40, size.width, -size.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const cv::Mat& frame = Frame(size);
     for (auto _ : state) {
         const int lines =
-            StretchDIBits(dc, 72, 60, kAreaWidth, kAreaHeight, 0, 0, kFrameWidth, kFrameHeight,
-                          frame.data, &frameInfo, DIB_RGB_COLORS, SRCCOPY);
+            StretchDIBits(dc, 72, 60, size.areaWidth, size.areaHeight, 0, 0, size.width,
+                          size.height, frame.data, &frameInfo, DIB_RGB_COLORS, SRCCOPY);
         benchmark::DoNotOptimize(lines);
         benchmark::ClobberMemory();
     }
-    state.counters["cv_threads"] = cv::getNumThreads();
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
 }
 
-void BM_ResizeArea(benchmark::State& state) {
-    CvThreads threads(state.range(0));
-    const cv::Mat& frame = Frame();
-    cv::Mat out(kAreaHeight, kAreaWidth, CV_8UC3);
+void Resize(benchmark::State& state, Size size, int interpolation) {
+    const cv::Mat& frame = Frame(size);
+    cv::Mat out(size.areaHeight, size.areaWidth, CV_8UC3);
     for (auto _ : state) {
-        cv::resize(frame, out, out.size(), 0, 0, cv::INTER_AREA);
+        cv::resize(frame, out, out.size(), 0, 0, interpolation);
         benchmark::DoNotOptimize(out.data);
         benchmark::ClobberMemory();
     }
-    state.counters["cv_threads"] = cv::getNumThreads();
 }
 
-void BM_MemcpyFrame(benchmark::State& state) {
-    const cv::Mat& frame = Frame();
+void Memcpy(benchmark::State& state, Size size) {
+    const cv::Mat& frame = Frame(size);
     std::vector<uint8_t> copy(frame.total() * frame.elemSize());
     for (auto _ : state) {
         std::memcpy(copy.data(), frame.data, copy.size());
@@ -91,65 +82,71 @@ void BM_MemcpyFrame(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_StretchDIBitsHalftone)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ResizeArea)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMillisecond);
+const char* const kPaths[] = {"halftone", "inter_area", "inter_linear", "memcpy"};
 
-// Prints the ratios of the GDI path to the bare resize and to the copy after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
+void Register() {
+    for (int round = 0; round < kRounds; ++round)
+        for (const Size& size : kSizes) {
+            const std::string prefix = std::string(size.name) + "/";
+            const std::string suffix = "/round:" + std::to_string(round);
+            for (auto* b : {benchmark::RegisterBenchmark((prefix + kPaths[0] + suffix).c_str(),
+                                                         Halftone, size),
+                            benchmark::RegisterBenchmark((prefix + kPaths[1] + suffix).c_str(),
+                                                         Resize, size, cv::INTER_AREA),
+                            benchmark::RegisterBenchmark((prefix + kPaths[2] + suffix).c_str(),
+                                                         Resize, size, cv::INTER_LINEAR),
+                            benchmark::RegisterBenchmark((prefix + kPaths[3] + suffix).c_str(),
+                                                         Memcpy, size)})
+                b->Unit(benchmark::kMillisecond)->MinTime(0.1);
+        }
+}
+
+// After the run: each path's minimum over the rounds, and its ratio to INTER_AREA.
+class MinimumReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                m_real[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
-                m_cpu[run.benchmark_name()].push_back(run.GetAdjustedCPUTime());
+                const std::string name = run.benchmark_name();
+                const std::string path = name.substr(0, name.find("/round:"));
+                const double ms = run.GetAdjustedRealTime();
+                auto [it, fresh] = m_minimum.emplace(path, ms);
+                if (!fresh)
+                    it->second = std::min(it->second, ms);
             }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        const double copy = real("BM_MemcpyFrame");
-        std::printf("\nOpenCV default threads: %d\n", cv::getNumThreads());
-        for (const char* arg : {"0", "1"}) {
-            const double gdi = real(std::string("BM_StretchDIBitsHalftone/") + arg);
-            const double resize = real(std::string("BM_ResizeArea/") + arg);
-            if (gdi > 0 && resize > 0 && copy > 0)
-                std::printf("%s: StretchDIBits / resize = %.3f, StretchDIBits / memcpy = %.2f, "
-                            "resize / memcpy = %.2f\n",
-                            arg[0] == '0' ? "default threads" : "one thread", gdi / resize,
-                            gdi / copy, resize / copy);
+        std::printf("\nMinimum of %d rounds, one thread (OpenCV threads: %d)\n", kRounds,
+                    cv::getNumThreads());
+        for (const Size& size : kSizes) {
+            const std::string prefix = std::string(size.name) + "/";
+            const double area = m_minimum[prefix + "inter_area"];
+            std::printf("%dx%d to %dx%d:\n", size.width, size.height, size.areaWidth,
+                        size.areaHeight);
+            for (const char* path : kPaths) {
+                const double ms = m_minimum[prefix + path];
+                std::printf("  %-13s %8.3f ms  %6.3f of INTER_AREA\n", path, ms,
+                            area > 0 ? ms / area : 0.0);
+            }
         }
-        // With one thread all work is on the timed thread, so CPU time is the work itself,
-        // unaffected by other load on the machine.
-        const double gdiCpu = cpu("BM_StretchDIBitsHalftone/1");
-        const double resizeCpu = cpu("BM_ResizeArea/1");
-        if (gdiCpu > 0 && resizeCpu > 0)
-            std::printf("one thread, CPU time: StretchDIBits / resize = %.3f\n",
-                        gdiCpu / resizeCpu);
     }
 
 private:
-    // Medians over repetitions (--benchmark_repetitions), so a burst of load on a shared
-    // machine does not decide the ratios.
-    static double Median(std::vector<double> values) {
-        if (values.empty())
-            return 0;
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
-    double real(const std::string& name) { return Median(m_real[name]); }
-    double cpu(const std::string& name) { return Median(m_cpu[name]); }
-
-    std::map<std::string, std::vector<double>> m_real, m_cpu;
+    std::map<std::string, double> m_minimum;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
+    cv::setNumThreads(1);
+    cv::setRNGSeed(1);
+    Register();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    MinimumReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -14,24 +14,29 @@ namespace platform::gdi {
 void DrawNearest(const Canvas& canvas, const DibSource& source, const StretchAxis& x,
                  const StretchAxis& y);
 
-// Along an axis with k = srcLen / destLen, destination pixel u covers source positions
-// [src + u k, src + (u + 1) k). Where the axis shrinks (k >= 1) it is the coverage-weighted
-// mean of the source pixels in that span (a box filter with fractional coverage); where it
-// enlarges (k < 1) it interpolates linearly between the two source pixel centres around the
-// span's centre, the edge pixels repeated beyond the outermost centres.
+// HALFTONE: each destination pixel is the area-weighted mean of the source it overlaps (see
+// area_taps.h): a box filter with fractional coverage where an axis shrinks, and where it
+// enlarges a copy of the source pixel under it, blended with the next one only across their
+// border. The result is within 1 of OpenCV's resize INTER_AREA in every channel.
 void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAxis& x,
                   const StretchAxis& y);
 
-// The generic form of DrawHalftone, for any mapping: fills `words` (area.width() per row) and
-// marks which columns and rows map onto the source. DrawHalftone falls back on it where
-// OpenCV's resize cannot express the mapping.
+// The resampled pixels of `area` (surface pixels) as words, area.width() per row; the filter
+// sets `drawn`, the part of the area whose centres map onto the source (the rest of `words`
+// is left as it was).
 struct HalftoneBlock {
     PixelBox area;
     uint32_t* words = nullptr;
-    uint8_t* columnDrawn = nullptr;
-    uint8_t* rowDrawn = nullptr;
+    PixelBox drawn;
 };
+// The fast path; false (block untouched) when the mapping is outside its bounds: a colour
+// table that is not the grey ramp, or more source pixels per destination pixel or per row
+// than it keeps buffers for.
+bool ResampleArea(const DibSource& source, const StretchAxis& x, const StretchAxis& y,
+                  HalftoneBlock& block);
+// The same filter for any mapping, one destination pixel at a time; memory grows only with
+// the area.
 void FilterHalftone(const DibSource& source, const StretchAxis& x, const StretchAxis& y,
-                    const HalftoneBlock& block);
+                    HalftoneBlock& block);
 
 } // namespace platform::gdi

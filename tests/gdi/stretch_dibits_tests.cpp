@@ -6,7 +6,7 @@
 using namespace gdi_test;
 
 // Nearest modes take the source pixel under each destination centre; HALFTONE averages what it
-// covers, or interpolates between centres when enlarging. -1 marks a pixel left undrawn.
+// covers, by coverage, enlarging too. -1 marks a pixel left undrawn.
 TEST(StretchDIBits, RowsScaleExactly) {
     struct Case {
         std::vector<int> source;
@@ -18,7 +18,7 @@ TEST(StretchDIBits, RowsScaleExactly) {
         {{10, 20, 30}, BLACKONWHITE, 24, 0, 3, {10, 10, 20, 30, 30}},
         {{10, 20, 30, 40}, WHITEONBLACK, 32, 0, 4, {20, 40}},
         {{0, 90, 180}, HALFTONE, 24, 0, 3, {30, 150}},
-        {{0, 200}, HALFTONE, 32, 0, 2, {0, 50, 150, 200}},
+        {{0, 200}, HALFTONE, 32, 0, 2, {0, 100, 200}},
         {{10, 20, 30, 40}, COLORONCOLOR, 24, 2, 4, {30, 40, -1, -1}},
         {{10, 20, 30, 40}, HALFTONE, 24, 2, 4, {30, 40, -1, -1}},
     };

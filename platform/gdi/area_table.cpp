@@ -1,0 +1,80 @@
+#include "platform/gdi/area_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::gdi {
+
+namespace {
+
+constexpr int kSlots = 2; // the two axes of a drawing
+
+bool SameAxis(const StretchAxis& a, const StretchAxis& b) {
+    return a.dest == b.dest && a.destLen == b.destLen && a.src == b.src && a.srcLen == b.srcLen &&
+           a.mirror == b.mirror;
+}
+
+void Build(AreaTable& table) {
+    table.drawnBegin = table.drawnEnd = table.visibleBegin;
+    table.first.clear();
+    table.count.clear();
+    table.weights.clear();
+    std::vector<Taps> all;
+    for (int64_t d = table.visibleBegin; d < table.visibleEnd; ++d) {
+        const Taps taps = AxisTaps(table.axis, table.axis.unmirrored(d), table.lo, table.hi);
+        if (!taps.drawn)
+            continue;
+        if (all.empty())
+            table.drawnBegin = d;
+        table.drawnEnd = d + 1;
+        all.push_back(taps);
+    }
+    if (all.empty())
+        return;
+    int64_t srcBegin = all.front().first, srcEnd = 0;
+    int64_t taps = 1;
+    for (const Taps& t : all) {
+        srcBegin = std::min(srcBegin, t.first);
+        srcEnd = std::max(srcEnd, t.last + 1);
+        taps = std::max(taps, t.count());
+    }
+    table.srcBegin = srcBegin;
+    table.srcEnd = srcEnd;
+    table.taps = int(taps);
+    table.first.resize(all.size());
+    table.count.resize(all.size());
+    table.weights.assign(all.size() * size_t(taps), 0.0f);
+    for (size_t i = 0; i < all.size(); ++i) {
+        const Taps& t = all[i];
+        table.first[i] = int32_t(t.first - srcBegin);
+        table.count[i] = int32_t(t.count());
+        for (int64_t j = t.first; j <= t.last; ++j)
+            table.weights[i * size_t(taps) + size_t(j - t.first)] = t.weight(j);
+    }
+}
+
+} // namespace
+
+const AreaTable* CachedAreaTable(int slot, const StretchAxis& axis, int64_t lo, int64_t hi,
+                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps) {
+    // A destination pixel overlaps at most ceil(k) + 1 source pixels.
+    const double k = double(axis.srcLen) / double(axis.destLen);
+    if (std::ceil(k) + 1 > maxTaps)
+        return nullptr;
+    thread_local AreaTable tables[kSlots];
+    thread_local bool built[kSlots] = {};
+    AreaTable& table = tables[slot % kSlots];
+    if (!built[slot % kSlots] || !SameAxis(table.axis, axis) || table.lo != lo || table.hi != hi ||
+        table.visibleBegin != visibleBegin || table.visibleEnd != visibleEnd) {
+        table.axis = axis;
+        table.lo = lo;
+        table.hi = hi;
+        table.visibleBegin = visibleBegin;
+        table.visibleEnd = visibleEnd;
+        Build(table);
+        built[slot % kSlots] = true;
+    }
+    return &table;
+}
+
+} // namespace platform::gdi

@@ -1,0 +1,36 @@
+// HALFTONE's weights for the visible run of one axis, laid out for the resampler's loops:
+// every drawn destination pixel has `taps` weights starting at source pixel `first` (unused
+// weights are 0). Built from AxisTaps, and kept per thread while the mapping stays the same,
+// so consecutive frames of one size pay nothing for them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/gdi/area_taps.h"
+
+namespace platform::gdi {
+
+struct AreaTable {
+    // What the table was built for: the axis, present source pixels [lo, hi), and the visible
+    // destination run [visibleBegin, visibleEnd) in surface pixels.
+    StretchAxis axis;
+    int64_t lo = 0, hi = 0, visibleBegin = 0, visibleEnd = 0;
+
+    int64_t drawnBegin = 0, drawnEnd = 0; // the drawn part of the visible run
+    int64_t srcBegin = 0, srcEnd = 0;     // the source pixels those read
+    int taps = 0;
+    std::vector<int32_t> first; // per drawn pixel, counted from srcBegin
+    std::vector<int32_t> count; // weights in use (the rest are 0)
+    std::vector<float> weights; // `taps` per drawn pixel
+
+    bool drawsNothing() const { return drawnEnd <= drawnBegin; }
+};
+
+// The table for `axis` over the visible run, or null when a destination pixel would need more
+// than maxTaps source pixels. `slot` picks one of a few per-thread tables (one per axis), each
+// rebuilt only when asked for another mapping.
+const AreaTable* CachedAreaTable(int slot, const StretchAxis& axis, int64_t lo, int64_t hi,
+                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps);
+
+} // namespace platform::gdi
