@@ -47,7 +47,8 @@ TEST(Halftone, WithinOneOfOpenCvAreaResize) {
         {37, 1, 11, 1, 32, false},
         {1, 11, 3, 37, 8, true},
         {3, 3, 2, 2, 24, false},
-        {2000, 300, 13, 2, 24, true}, // beyond the fast path's taps
+        {40, 2000, 40, 41, 32, false}, // many rows per row
+        {2000, 300, 13, 2, 24, true},  // beyond the fast path's taps
         {500, 400, 123, 77, 24, false, {37, 21, 401, 333}},
         {500, 400, 620, 410, 32, true, {37, 21, 401, 333}},
         {800, 600, 333, 250, 24, true, {}, 40},
