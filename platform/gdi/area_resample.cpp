@@ -127,10 +127,10 @@ inline void StoreWords2(const Lanes2& sums, uint32_t* first, uint32_t* second) {
     const Lanes2 a = sums + kRoundingBias;
     Bytes2 bytes;
     std::memcpy(&bytes, &a, sizeof(bytes));
-    constexpr uint8_t Z = 32; // a byte of the zero vector
+    // Byte 1 of each lane is 0 (the level fits in byte 0), so it fills the word's top byte.
     const Bytes2 picked = __builtin_shuffle(
-        bytes, Bytes2{}, Bytes2{0,  4,  8,  Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z,
-                                16, 20, 24, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z, Z});
+        bytes, Bytes2{0,  4,  8,  1,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                      16, 20, 24, 17, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16});
     uint32_t words[8];
     std::memcpy(words, &picked, sizeof(words));
     *first = words[0];
@@ -160,13 +160,14 @@ VISTREL_VECTOR_CLONES void FilterRow(const float* __restrict v, const AreaTable&
             const int64_t j = std::min(i + 1, n - 1); // the last of an odd run pairs with itself
             const float* p = v + size_t(first[i]) * Step;
             const float* q = v + size_t(first[j]) * Step;
-            const float* wp = weights + size_t(i) * taps;
-            const float* wq = weights + size_t(j) * taps;
+            const float* lanes = xs.pairLanes.data() + size_t(i) * taps * 4;
             Lanes2 a = {};
-            for (int t = 0; t < taps; ++t)
-                a += Lanes2{wp[t], wp[t], wp[t], wp[t], wq[t], wq[t], wq[t], wq[t]} *
-                     __builtin_shufflevector(LoadLanes(p + t * Step), LoadLanes(q + t * Step), 0, 1,
-                                             2, 3, 4, 5, 6, 7);
+            for (int t = 0; t < taps; ++t) {
+                Lanes2 w;
+                std::memcpy(&w, lanes + t * 8, sizeof(w));
+                a += w * __builtin_shufflevector(LoadLanes(p + t * Step), LoadLanes(q + t * Step),
+                                                 0, 1, 2, 3, 4, 5, 6, 7);
+            }
             StoreWords2(a, out + i, out + j);
         }
     }
@@ -199,11 +200,12 @@ bool ResampleArea(const DibSource& source, const StretchAxis& x, const StretchAx
         return false; // indices are not levels; FilterHalftone resamples colours
     const int step = source.bitCount / 8;
     const PixelBox& area = block.area;
-    const AreaTable* xs = CachedAreaTable(0, x, 0, source.width, area.left, area.right, kMaxTaps);
+    const AreaTable* xs =
+        CachedAreaTable(0, x, 0, source.width, area.left, area.right, kMaxTaps, true);
     if (xs == nullptr || (xs->srcEnd - xs->srcBegin) * step > kMaxRowValues)
         return false;
     const AreaTable* ys = CachedAreaTable(1, y, source.topRow(), source.endRow(), area.top,
-                                          area.bottom, kMaxRowValues);
+                                          area.bottom, kMaxTaps, false);
     if (ys == nullptr)
         return false;
     block.drawn = PixelBox{};

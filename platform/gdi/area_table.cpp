@@ -14,11 +14,12 @@ bool SameAxis(const StretchAxis& a, const StretchAxis& b) {
            a.mirror == b.mirror;
 }
 
-void Build(AreaTable& table) {
+void Build(AreaTable& table, bool pairs) {
     table.drawnBegin = table.drawnEnd = table.visibleBegin;
     table.first.clear();
     table.count.clear();
     table.weights.clear();
+    table.pairLanes.clear();
     std::vector<Taps> all;
     for (int64_t d = table.visibleBegin; d < table.visibleEnd; ++d) {
         const Taps taps = AxisTaps(table.axis, table.axis.unmirrored(d), table.lo, table.hi);
@@ -51,12 +52,24 @@ void Build(AreaTable& table) {
         for (int64_t j = t.first; j <= t.last; ++j)
             table.weights[i * size_t(taps) + size_t(j - t.first)] = t.weight(j);
     }
+    if (!pairs)
+        return;
+    constexpr size_t kLanes = 4;
+    const size_t n = all.size(), pairCount = (n + 1) / 2;
+    table.pairLanes.resize(pairCount * size_t(taps) * 2 * kLanes);
+    float* lanes = table.pairLanes.data();
+    for (size_t p = 0; p < pairCount; ++p)
+        for (size_t t = 0; t < size_t(taps); ++t)
+            for (size_t i : {2 * p, std::min(2 * p + 1, n - 1)})
+                for (size_t lane = 0; lane < kLanes; ++lane)
+                    *lanes++ = table.weights[i * size_t(taps) + t];
 }
 
 } // namespace
 
 const AreaTable* CachedAreaTable(int slot, const StretchAxis& axis, int64_t lo, int64_t hi,
-                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps) {
+                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps,
+                                 bool pairs) {
     // A destination pixel overlaps at most ceil(k) + 1 source pixels.
     const double k = double(axis.srcLen) / double(axis.destLen);
     if (std::ceil(k) + 1 > maxTaps)
@@ -71,7 +84,7 @@ const AreaTable* CachedAreaTable(int slot, const StretchAxis& axis, int64_t lo, 
         table.hi = hi;
         table.visibleBegin = visibleBegin;
         table.visibleEnd = visibleEnd;
-        Build(table);
+        Build(table, pairs);
         built[slot % kSlots] = true;
     }
     return &table;

@@ -23,6 +23,10 @@ struct AreaTable {
     std::vector<int32_t> first; // per drawn pixel, counted from srcBegin
     std::vector<int32_t> count; // weights in use (the rest are 0)
     std::vector<float> weights; // `taps` per drawn pixel
+    // With `pairs`: for pixels 2p and 2p + 1 (the last of an odd run with itself), per tap,
+    // the first one's weight four times and the second one's four times: the lanes of the
+    // horizontal pass.
+    std::vector<float> pairLanes;
 
     bool drawsNothing() const { return drawnEnd <= drawnBegin; }
 };
@@ -31,6 +35,6 @@ struct AreaTable {
 // than maxTaps source pixels. `slot` picks one of a few per-thread tables (one per axis), each
 // rebuilt only when asked for another mapping.
 const AreaTable* CachedAreaTable(int slot, const StretchAxis& axis, int64_t lo, int64_t hi,
-                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps);
+                                 int64_t visibleBegin, int64_t visibleEnd, int maxTaps, bool pairs);
 
 } // namespace platform::gdi
