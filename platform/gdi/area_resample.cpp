@@ -1,8 +1,9 @@
 // HALFTONE's fast path: separable and in one pass over the source. For each destination row
-// the source rows it covers are summed, weighted, into one float row (the vertical pass: plain
-// loops over bytes that the compiler vectorises); that row is then filtered horizontally
-// straight into 32-bit surface words. Only the drawn part of the visible area is computed,
-// and the buffers are per thread and kept, so a frame allocates nothing once sizes settle.
+// the source rows it covers are summed, weighted, into one row (the vertical pass, in 16-bit
+// fixed point); that row is then filtered horizontally (in float) straight into 32-bit
+// surface words. Only the drawn part of the visible area is computed, and the buffers are per
+// thread and kept, so a frame allocates nothing once sizes settle. Plain C++ loops and GCC's
+// vector extension, so the compiler vectorises it for any target.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -21,11 +22,18 @@ constexpr int kMaxTaps = 64;                   // source pixels per destination 
 constexpr int64_t kMaxRowValues = 1 << 22;     // floats of one vertically summed row
 constexpr int kPadValues = (kMaxTaps + 1) * 4; // zeros after that row for the unused taps
 
-// The loops below are written for the compiler's vectoriser: let it weigh costs fully even at
-// -O2, and build an AVX2 copy beside the baseline one, picked when the program starts.
+// The loops below are written for the compiler's vectoriser: with GCC, let it weigh costs fully
+// even at -O2, and on x86-64 build an AVX2 copy beside the baseline (SSE2) one, picked when
+// the program starts.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
 #define VISTREL_VECTOR_CLONES                                                                      \
     __attribute__((target_clones("arch=x86-64-v3", "default"),                                     \
                    optimize("tree-vectorize", "vect-cost-model=dynamic")))
+#elif defined(__GNUC__) && !defined(__clang__)
+#define VISTREL_VECTOR_CLONES __attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic")))
+#else
+#define VISTREL_VECTOR_CLONES
+#endif
 
 // The vertical pass is in 16-bit fixed point, sixteen bytes per vector instruction with
 // AVX2: a byte p, as p * 256, times a weight in 1/65536ths, high half kept, is the product in
@@ -98,7 +106,7 @@ VISTREL_VECTOR_CLONES void SumRows(const uint8_t* const* rows, const uint16_t* w
 }
 
 // One destination row's weights in 1/65536ths. Rounding each keeps their sum within count / 2
-// of 65536, so a sum of products stays below 65280 + 128.
+// of 65536, so with at most kMaxTaps rows a sum of products stays below 65280 + 64.
 void FixedWeights(const float* weights, int count, uint16_t* out) {
     for (int t = 0; t < count; ++t)
         out[t] = uint16_t(std::min(std::lround(weights[t] * 65536.0f), 65535L));
