@@ -255,3 +255,5 @@ bool ResampleArea(const DibSource& source, const StretchAxis& x, const StretchAx
 }
 
 } // namespace platform::gdi
+
+#undef VISTREL_VECTOR_CLONES // sources are built in batches: keep it to this file

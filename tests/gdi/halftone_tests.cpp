@@ -41,6 +41,7 @@ TEST(Halftone, WithinOneOfOpenCvAreaResize) {
         {1280, 720, 1920, 1080, 32, false}, // enlarging
         {300, 200, 97, 61, 8, true},
         {97, 61, 300, 200, 8, false},
+        {300, 100, 200, 150, 24, true}, // one axis shrinks, the other enlarges
         {1, 1, 1, 1, 24, true},
         {1, 1, 7, 5, 32, false},
         {1, 37, 1, 11, 24, true},
