@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/gdi/area_taps.h"
+#include "platform/gdi/area_weights.h"
 #include "platform/gdi/resample.h"
 
 namespace platform::gdi {

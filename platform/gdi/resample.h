@@ -15,7 +15,7 @@ void DrawNearest(const Canvas& canvas, const DibSource& source, const StretchAxi
                  const StretchAxis& y);
 
 // HALFTONE: each destination pixel is the area-weighted mean of the source it overlaps (see
-// area_taps.h): a box filter with fractional coverage where an axis shrinks, and where it
+// area_weights.h): a box filter with fractional coverage where an axis shrinks, and where it
 // enlarges a copy of the source pixel under it, blended with the next one only across their
 // border. The result is within 1 of OpenCV's resize INTER_AREA in every channel.
 void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAxis& x,
