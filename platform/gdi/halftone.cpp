@@ -292,10 +292,14 @@ void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAx
     block.words = words.data();
     if (!ResampleArea(source, x, y, block))
         FilterHalftone(source, x, y, block);
-    if (block.drawn.empty())
-        return;
-    Store(canvas, block);
-    canvas.surface->touch();
+    if (!block.drawn.empty()) {
+        Store(canvas, block);
+        canvas.surface->touch();
+    }
+    // A rare huge drawing (a big memory bitmap) does not keep its block for the thread's life.
+    constexpr size_t kKeptWords = 16 << 20; // more than a 4K screen
+    if (words.size() > kKeptWords)
+        std::vector<uint32_t>().swap(words);
 }
 
 } // namespace platform::gdi
