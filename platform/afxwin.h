@@ -125,8 +125,6 @@ public:
     CString(LPCWSTR text) : m_text(text ? text : u"") {}
     BOOL LoadString(UINT id);
     BOOL IsEmpty() const { return m_text.empty(); }
-    int GetLength() const { return (int)m_text.size(); }
-    LPCWSTR GetString() const { return m_text.c_str(); }
     operator LPCWSTR() const { return m_text.c_str(); }
     const std::u16string& str() const { return m_text; }
 
@@ -196,10 +194,7 @@ public:
     BOOL IsIconic() const;
     BOOL IsZoomed() const;
     BOOL IsWindowVisible() const;
-    DWORD GetStyle() const;
-    void Invalidate(BOOL erase = TRUE);
     void UpdateWindow();
-    void SetWindowText(LPCWSTR text);
     CMenu* GetSystemMenu(BOOL revert) const;
     HICON SetIcon(HICON icon, BOOL bigIcon);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -346,7 +341,6 @@ protected:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
 // The module holding the named resource of the given type, or null.
 HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 void AfxEnableControlContainer(void* containerManager = nullptr);

@@ -34,17 +34,6 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     return result;
 }
 
-BSTR SysAllocString(const OLECHAR* text) {
-    if (!text)
-        return nullptr;
-    size_t length = 0;
-    while (text[length])
-        ++length;
-    if (length > std::numeric_limits<UINT>::max())
-        return nullptr;
-    return SysAllocStringLen(text, static_cast<UINT>(length));
-}
-
 void SysFreeString(BSTR text) {
     if (text)
         std::free(BaseOf(text));

@@ -38,9 +38,6 @@ HINSTANCE GetModuleHandleW(LPCWSTR name) {
 HINSTANCE AfxGetInstanceHandle() {
     return kModule;
 }
-HINSTANCE AfxGetResourceHandle() {
-    return kModule;
-}
 
 HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
     return HasResource(IdOf(name), type) ? kModule : nullptr;

@@ -57,17 +57,8 @@ BOOL CWnd::IsZoomed() const {
 BOOL CWnd::IsWindowVisible() const {
     return ::IsWindowVisible(m_hWnd);
 }
-DWORD CWnd::GetStyle() const {
-    return (DWORD)::GetWindowLongW(m_hWnd, GWL_STYLE);
-}
-void CWnd::Invalidate(BOOL erase) {
-    ::InvalidateRect(m_hWnd, nullptr, erase);
-}
 void CWnd::UpdateWindow() {
     ::UpdateWindow(m_hWnd);
-}
-void CWnd::SetWindowText(LPCWSTR text) {
-    ::SetWindowTextW(m_hWnd, text);
 }
 
 CMenu* CWnd::GetSystemMenu(BOOL revert) const {

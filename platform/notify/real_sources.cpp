@@ -9,7 +9,6 @@
 #include "platform/notify/delivery.h"
 #include "platform/notify/logind_source.h"
 #include "platform/notify/registrations.h"
-#include "platform/notify/simulated_notifications.h"
 #include "platform/notify/transport.h"
 #include "platform/notify/udev_source.h"
 

@@ -7,4 +7,9 @@ namespace platform::notify {
 // Starts the sources unless they are disabled or already running.
 void StartRealSources();
 
+// On by default unless the environment has VISTREL_REAL_NOTIFICATIONS=0. Turning them off
+// stops running ones; turning them on starts them if some window is registered.
+void SetRealNotificationSourcesEnabled(bool enabled);
+bool RealNotificationSourcesRunning();
+
 } // namespace platform::notify

@@ -41,10 +41,4 @@ LRESULT SendRawDeviceChange(HWND window, WPARAM event, const void* bytes, size_t
 // As above with an arbitrary lParam.
 LRESULT SendRawDeviceChange(HWND window, WPARAM event, LPARAM lParam);
 
-// The host's udev and systemd-logind sources; on by default unless the environment has
-// VISTREL_REAL_NOTIFICATIONS=0. Turning them off stops running ones; turning them on starts
-// them if some window is registered.
-void SetRealNotificationSourcesEnabled(bool enabled);
-bool RealNotificationSourcesRunning();
-
 } // namespace platform::notify

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/backend/backend.h"
+#include "platform/notify/real_sources.h"
 #include "platform/notify/simulated_notifications.h"
 #include "platform/scenario/scenario.h"
 #include "platform/scenario/window_snapshot.h"

@@ -50,7 +50,6 @@ BOOL IsChild(HWND parent, HWND hwnd);
 // Message filters (window, range) are not supported: every message of the thread qualifies.
 BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
-BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 void PostQuitMessage(int exitCode);
 typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
@@ -103,8 +102,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 void Sleep(DWORD milliseconds);
 DWORD GetTickCount();
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, size_t stackSize,
-                    LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags,
-                    DWORD* threadId);
+                    LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags, DWORD* threadId);
 BOOL CloseHandle(HANDLE handle);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);

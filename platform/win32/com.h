@@ -68,7 +68,6 @@ void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 void VariantInit(VARIANT* value);
 HRESULT VariantClear(VARIANT* value);
-BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);

@@ -151,10 +151,6 @@ BOOL PeekMessageW(LPMSG msg, HWND, UINT, UINT, UINT removeFlags) {
     return NextMessage(*msg, 0, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
-BOOL TranslateMessage(const MSG*) {
-    return FALSE;
-}
-
 LRESULT DispatchMessageW(const MSG* msg) {
     if (!msg || !msg->hwnd)
         return 0;

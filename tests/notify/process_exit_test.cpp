@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/notify/simulated_notifications.h"
+#include "platform/notify/real_sources.h"
 #include "platform/notify/transport.h"
 #include "platform/win32/api.h"
 #include "platform/win32/com.h"

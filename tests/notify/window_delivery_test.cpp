@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/backend/backend.h"
+#include "platform/notify/real_sources.h"
 #include "platform/notify/registrations.h"
 #include "platform/notify/simulated_notifications.h"
 #include "platform/win32/api.h"

@@ -5,6 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "platform/backend/backend.h"
+#include "platform/notify/real_sources.h"
 #include "platform/notify/simulated_notifications.h"
 #include "platform/scenario/window_snapshot.h"
 #include "platform/system/frame_allocator.h"

@@ -15,15 +15,8 @@
 #include <opencv2/core.hpp>
 
 #include "platform/video/simulated_devices.h"
+#include "tests/support/rect_print.h"
 #include "viewer/VelvoraDlg.h"
-
-// Rectangles compare and print in test expectations.
-inline bool operator==(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
-    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
-}
 
 namespace testing_support {
 

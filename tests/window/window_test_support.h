@@ -11,15 +11,7 @@
 #include "platform/afxwin.h"
 #include "platform/backend/headless/headless_backend.h"
 #include "platform/window/ui_thread.h"
-
-// RECT lives in the global namespace, so its comparison does too.
-inline bool operator==(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
-    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-}
+#include "tests/support/rect_print.h"
 
 namespace window_tests {
 

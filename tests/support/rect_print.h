@@ -1,0 +1,15 @@
+// Rectangles compare and print in test expectations. RECT lives in the global namespace, so
+// its operators do too; every test program shares this one definition.
+#pragma once
+
+#include <ostream>
+
+#include "platform/win32/types.h"
+
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
