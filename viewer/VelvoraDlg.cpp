@@ -142,6 +142,9 @@ void CVelvoraDlg::StopCapture() {
 
 void CVelvoraDlg::OnClose() {
     m_stopPump = 1;
+    // Fixed behaviour: 100 ms between raising the stop flag and releasing the capture, the
+    // pump's time to see the flag before its read; the close has always paused so. The wait
+    // for the pumps below is what makes the release safe.
     Sleep(100);
     m_capture.release();
     // The window goes away with the modal loop; pumps draw into it until they return.

@@ -47,6 +47,10 @@ void CVelvoraDlg::OnSize(UINT type, int cx, int cy) {
     CDialog::OnSize(type, cx, cy);
     if (type == SIZE_MINIMIZED)
         return;
+    // Fixed list, in this order, as the layout has always scaled it: -1, the video area 1000,
+    // 1001, 1002, 1004, Cancel 2, OK 1. The template has only 1000 of them; the others find no
+    // child and are skipped, and a control that gets one of these ids scales with the window.
+    // The event log (1005) is deliberately absent and keeps its template place.
     static const int kScaledControls[] = {-1, 1000, 1001, 1002, 1004, 2, 1};
     for (int id : kScaledControls)
         ScaleControl(GetDlgItem(id), cx, cy);
