@@ -1,4 +1,5 @@
-# Writes OUT, a C++ file holding each of FILES as bytes, listed in embedded::Files().
+# Writes OUT, a C++ file holding each of FILES as bytes, which hands them to the framework as the
+# program starts, with SCRIPT and HEADER naming the resource script and its header among them.
 string(REPLACE "|" ";" FILES "${FILES}")
 set(body "// Generated from the files in res/; do not edit.\n#include <cstddef>\n#include \"platform/framework/embedded_files.h\"\nnamespace {\n")
 set(table "")
@@ -13,6 +14,6 @@ foreach(f ${FILES})
   string(APPEND table "  {\"${name}\", file${i}, ${size}},\n")
   math(EXPR i "${i} + 1")
 endforeach()
-string(APPEND body "const platform::EmbeddedFile files[] = {\n${table}  {nullptr, nullptr, 0}};\n}\n")
-string(APPEND body "const platform::EmbeddedFile* platform::EmbeddedFiles() { return files; }\n")
+string(APPEND body "const platform::EmbeddedFile files[] = {\n${table}  {nullptr, nullptr, 0}};\n")
+string(APPEND body "const bool handedOver = (platform::SetResourceFiles(files, \"${SCRIPT}\", \"${HEADER}\"), true);\n}\n")
 file(WRITE ${OUT} "${body}")

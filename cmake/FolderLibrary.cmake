@@ -1,8 +1,19 @@
-# vistrel_folder_library(NAME DEPENDENCY...): a static library of the .cpp files in the calling
-# folder, with the repository root as include path.
+# vistrel_folder_library(NAME [FOLDER dir] [RECURSE] [PRIVATE dep...] DEPENDENCY...): a static
+# library of the .cpp files in a folder (by default the calling one; RECURSE takes its subfolders
+# too), with the repository root as include path. DEPENDENCY... are linked publicly, PRIVATE ones
+# only into the library. A file added to the folder joins the library at the next build.
 function(vistrel_folder_library name)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "RECURSE" "FOLDER" "PRIVATE")
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  if(arg_FOLDER)
+    set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${arg_FOLDER})
+  endif()
+  if(arg_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${arg_UNPARSED_ARGUMENTS} PRIVATE ${arg_PRIVATE})
 endfunction()

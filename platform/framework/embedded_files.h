@@ -1,4 +1,5 @@
-// Files of res/ built into the executable (the resource script, its header and the icon).
+// Files built into the program: its resource script, the header of symbols the script
+// includes and the files it names (icons). The program hands them to the framework.
 #pragma once
 
 #include <cstddef>
@@ -6,11 +7,14 @@
 namespace platform {
 
 struct EmbeddedFile {
-    const char* name; // file name without folder, e.g. "Vistrel.rc"; null ends the list
+    const char* name; // file name without folder, e.g. "app.ico"; null ends the list
     const unsigned char* data;
     size_t size;
 };
 
-const EmbeddedFile* EmbeddedFiles();
+// The program's resources: `files` ends with a null name; `script` and `header` name the
+// resource script and its header among them. Called once as the program starts (before any
+// window); the files stay valid for the life of the process.
+void SetResourceFiles(const EmbeddedFile* files, const char* script, const char* header);
 
 } // namespace platform

@@ -1,4 +1,5 @@
-// The resource script (res/Vistrel.rc with res/resource.h), read at first use. It is the one
+// The program's resource script with its header (as handed over by SetResourceFiles), read at
+// first use. It is the one
 // source of the dialog template, strings, icons and version block.
 #pragma once
 

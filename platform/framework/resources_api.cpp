@@ -13,7 +13,9 @@ using namespace platform::resources;
 namespace {
 
 // The one module of the process: the executable, which holds every resource.
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(0x00400000);
+HINSTANCE Module() {
+    return GetModuleHandleW(nullptr);
+}
 
 int IdOf(LPCWSTR name) {
     return IS_INTRESOURCE(name) ? (int)(uintptr_t)name : -1;
@@ -32,19 +34,16 @@ bool HasResource(int id, LPCWSTR type) {
 
 } // namespace
 
-HINSTANCE GetModuleHandleW(LPCWSTR name) {
-    return name ? nullptr : kModule;
-}
 HINSTANCE AfxGetInstanceHandle() {
-    return kModule;
+    return Module();
 }
 
 HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
-    return HasResource(IdOf(name), type) ? kModule : nullptr;
+    return HasResource(IdOf(name), type) ? Module() : nullptr;
 }
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
-    if (instance && instance != kModule)
+    if (instance && instance != Module())
         return 0;
     const auto& strings = Resources().strings;
     auto it = strings.find((int)id);
@@ -77,7 +76,7 @@ BOOL CString::LoadString(UINT id) {
 }
 
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
-    if (instance && instance != kModule)
+    if (instance && instance != Module())
         return nullptr;
     const int id = IdOf(name);
     const FileResource* icon = Resources().file("ICON", id);

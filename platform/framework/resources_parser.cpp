@@ -438,12 +438,24 @@ ResourceScript ParseResourceScript(std::string_view script, std::string_view hea
     return out;
 }
 
+namespace {
+
+// Set once during the program's static initialisation, read afterwards.
+struct ProgramResources {
+    const EmbeddedFile* files = nullptr;
+    const char* script = "";
+    const char* header = "";
+};
+constinit ProgramResources programResources;
+
+} // namespace
+
 const EmbeddedFile* FindEmbeddedFile(std::string_view name) {
     // Scripts name files with a folder at times ("res\\x.ico"); the embedded ones have none.
     size_t slash = name.find_last_of("\\/");
     if (slash != std::string_view::npos)
         name = name.substr(slash + 1);
-    for (const EmbeddedFile* f = EmbeddedFiles(); f && f->name; ++f)
+    for (const EmbeddedFile* f = programResources.files; f && f->name; ++f)
         if (name == f->name)
             return f;
     return nullptr;
@@ -451,8 +463,8 @@ const EmbeddedFile* FindEmbeddedFile(std::string_view name) {
 
 const ResourceScript& Resources() {
     static const ResourceScript script = [] {
-        const EmbeddedFile* rc = FindEmbeddedFile("Vistrel.rc");
-        const EmbeddedFile* header = FindEmbeddedFile("resource.h");
+        const EmbeddedFile* rc = FindEmbeddedFile(programResources.script);
+        const EmbeddedFile* header = FindEmbeddedFile(programResources.header);
         auto view = [](const EmbeddedFile* f) {
             return f ? std::string_view((const char*)f->data, f->size) : std::string_view();
         };
@@ -462,3 +474,7 @@ const ResourceScript& Resources() {
 }
 
 } // namespace platform::resources
+
+void platform::SetResourceFiles(const EmbeddedFile* files, const char* script, const char* header) {
+    resources::programResources = {files, script, header};
+}

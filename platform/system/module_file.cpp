@@ -1,9 +1,15 @@
-// GetModuleFileNameA: the running executable's path.
+// The process's one module, the executable, and its path.
 #include <unistd.h>
 
 #include <cstring>
 
 #include "platform/win32/api.h"
+
+HINSTANCE GetModuleHandleW(LPCWSTR name) {
+    // Any fixed value serves; this is where a Windows executable is usually loaded.
+    static HINSTANCE const executable = reinterpret_cast<HINSTANCE>(0x00400000);
+    return name ? nullptr : executable;
+}
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
     if (!buffer || size == 0)

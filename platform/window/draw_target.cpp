@@ -17,12 +17,6 @@ RECT Intersect(const RECT& a, const RECT& b) {
     return r;
 }
 
-RECT ClientOnScreen(const Window& w) {
-    POINT o = ClientOriginOnScreenLocked(w);
-    SIZE s = ClientSizeLocked(w);
-    return {o.x, o.y, o.x + s.cx, o.y + s.cy};
-}
-
 bool ResolveTarget(HWND hwnd, gdi::DrawTarget& out) {
     std::lock_guard lock(TreeMutex());
     Window* w = FindLocked(hwnd);
@@ -50,7 +44,7 @@ bool TargetOfLocked(Window& w, bool withNonClient, gdi::DrawTarget& out) {
     if (!top || !top->surface)
         return false;
     const POINT topOrigin = ClientOriginOnScreenLocked(*top);
-    RECT area = withNonClient ? WindowRectOnScreenLocked(w) : ClientOnScreen(w);
+    RECT area = withNonClient ? WindowRectOnScreenLocked(w) : ClientRectOnScreenLocked(w);
     out.surface = top->surface;
     out.origin = {area.left - topOrigin.x, area.top - topOrigin.y};
     if (!IsVisibleLocked(w) || (top->style & WS_MINIMIZE)) {
@@ -59,9 +53,9 @@ bool TargetOfLocked(Window& w, bool withNonClient, gdi::DrawTarget& out) {
     }
     // A child draws only inside each ancestor's client area.
     for (Window* p = FindLocked(w.parent); p; p = FindLocked(p->parent))
-        area = Intersect(area, ClientOnScreen(*p));
+        area = Intersect(area, ClientRectOnScreenLocked(*p));
     if (&w == top)
-        area = Intersect(area, ClientOnScreen(*top));
+        area = Intersect(area, ClientRectOnScreenLocked(*top));
     RECT clip{area.left - topOrigin.x, area.top - topOrigin.y, area.right - topOrigin.x,
               area.bottom - topOrigin.y};
     out.clip = Intersect(clip, {0, 0, top->surface->width(), top->surface->height()});

@@ -29,12 +29,6 @@ void CollectSubtreeLocked(Window& w, std::vector<HWND>& out) {
             CollectSubtreeLocked(*c, out);
 }
 
-RECT ClientRectOnScreen(const Window& w) {
-    POINT o = ClientOriginOnScreenLocked(w);
-    SIZE s = ClientSizeLocked(w);
-    return {o.x, o.y, o.x + s.cx, o.y + s.cy};
-}
-
 } // namespace
 
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
@@ -72,7 +66,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         Window* raw = w.get();
         hwnd = AddWindowLocked(std::move(w));
         if (!child)
-            clientScreen = ClientRectOnScreen(*raw);
+            clientScreen = ClientRectOnScreenLocked(*raw);
         if (IsVisibleLocked(*raw))
             InvalidateLocked(*raw, nullptr, true);
     }

@@ -85,6 +85,12 @@ POINT ClientOriginOnScreenLocked(const Window& w) {
     return {r.left + w.nonClient.left, r.top + w.nonClient.top};
 }
 
+RECT ClientRectOnScreenLocked(const Window& w) {
+    POINT o = ClientOriginOnScreenLocked(w);
+    SIZE s = ClientSizeLocked(w);
+    return {o.x, o.y, o.x + s.cx, o.y + s.cy};
+}
+
 RECT WindowRectOnScreenLocked(const Window& w) {
     RECT r = w.rect;
     if (const Window* parent = FindLocked(w.parent)) {

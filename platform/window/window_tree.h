@@ -73,6 +73,8 @@ void RemoveWindowLocked(HWND hwnd);
 SIZE ClientSizeLocked(const Window& w);
 // The client area's origin in screen coordinates.
 POINT ClientOriginOnScreenLocked(const Window& w);
+// The client area in screen coordinates.
+RECT ClientRectOnScreenLocked(const Window& w);
 RECT WindowRectOnScreenLocked(const Window& w);
 bool IsVisibleLocked(const Window& w); // the window and all its ancestors have WS_VISIBLE
 Window* TopLevelOfLocked(Window* w);
