@@ -3,7 +3,6 @@
 
 #include "platform/notify/real_sources.h"
 #include "platform/notify/registrations.h"
-#include "platform/notify/transport.h"
 #include "platform/win32/api.h"
 
 using namespace platform::notify;
@@ -18,7 +17,7 @@ HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD fl
         header.dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W))
         return nullptr;
     HWND window = static_cast<HWND>(recipient);
-    if (!CurrentTransport()->isWindow(window))
+    if (!IsWindow(window))
         return nullptr;
     GUID classGuid;
     std::memcpy(&classGuid,

@@ -9,7 +9,7 @@
 #include "platform/notify/delivery.h"
 #include "platform/notify/logind_source.h"
 #include "platform/notify/registrations.h"
-#include "platform/notify/transport.h"
+#include "platform/window/ui_thread.h"
 #include "platform/notify/udev_source.h"
 
 namespace platform::notify {
@@ -28,11 +28,11 @@ public:
         if (!enabledLocked() || udev_)
             return;
         if (!stopAtExitRegistered_) {
-            // What the source threads reach (the registrations, the transport and the
-            // user-interface thread's queue) must outlive them at exit: made before the
-            // handler is registered, it is destroyed only after the handler has run.
+            // What the source threads reach (the registrations and the user-interface
+            // thread's queue) must outlive them at exit: made before the handler is
+            // registered, it is destroyed only after the handler has run.
             ProcessRegistrations();
-            CurrentTransport()->postToUiThread([] {});
+            PostToUiThread([] {});
             std::atexit([] { Sources().stop(); });
             stopAtExitRegistered_ = true;
         }

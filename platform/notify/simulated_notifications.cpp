@@ -5,7 +5,7 @@
 
 #include "platform/notify/broadcast_record.h"
 #include "platform/notify/delivery.h"
-#include "platform/notify/transport.h"
+#include "platform/win32/api.h"
 #include "platform/win32/com.h"
 #include "platform/win32/constants.h"
 
@@ -58,7 +58,7 @@ LRESULT SendRawDeviceChange(HWND window, WPARAM event, const void* bytes, size_t
 }
 
 LRESULT SendRawDeviceChange(HWND window, WPARAM event, LPARAM lParam) {
-    return CurrentTransport()->sendMessage(window, WM_DEVICECHANGE, event, lParam);
+    return SendMessageW(window, WM_DEVICECHANGE, event, lParam);
 }
 
 } // namespace platform::notify

@@ -5,6 +5,7 @@
 #include "platform/win32/api.h"
 #include "platform/win32/constants.h"
 #include "platform/window/placement.h"
+#include "platform/window/ui_thread.h"
 #include "platform/window/window_tree.h"
 
 namespace platform::window {
@@ -86,17 +87,13 @@ HWND MouseTarget(HWND hwnd, POINT& point) {
     return w->handle;
 }
 
-const BackendEvents& DesktopEventsFor(const std::shared_ptr<ThreadQueue>& queue) {
+const BackendEvents& DesktopEvents() {
     thread_local BackendEvents events;
     thread_local bool made = false;
     if (made)
         return events;
     made = true;
-    std::weak_ptr<ThreadQueue> weak = queue;
-    auto later = [weak](std::function<void()> work) {
-        if (auto q = weak.lock())
-            Defer(*q, std::move(work));
-    };
+    auto later = [](std::function<void()> work) { PostToUiThread(std::move(work)); };
     events.closeRequested = [later](HWND h) {
         later([h] { SendMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0); });
     };

@@ -1,16 +1,14 @@
 // What the desktop reports, turned into window messages of the window's thread.
 #pragma once
 
-#include <memory>
-
 #include "platform/backend/backend.h"
-#include "platform/window/thread_queue.h"
 
 namespace platform::window {
 
-// Callbacks for Backend::pumpEvents on this thread. They only queue work: the messages are
-// sent after pumpEvents returned, so a handler may run a loop of its own.
-const BackendEvents& DesktopEventsFor(const std::shared_ptr<ThreadQueue>& queue);
+// Callbacks for Backend::pumpEvents on the user-interface thread. They only queue work for that
+// thread (PostToUiThread): the messages are sent after pumpEvents returned, so a handler may run
+// a loop of its own.
+const BackendEvents& DesktopEvents();
 
 // The window that takes a click at `point` (client coordinates of `hwnd`): the topmost
 // visible, enabled child under it that takes mouse input, else `hwnd` itself. A Static

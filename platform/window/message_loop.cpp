@@ -46,8 +46,7 @@ bool TakeQuit(ThreadQueue& queue, MSG& msg, bool remove) {
 }
 
 bool HasWork(ThreadQueue& queue) {
-    return !queue.posted.empty() || !queue.incoming.empty() || !queue.deferred.empty() ||
-           queue.quitPosted;
+    return !queue.posted.empty() || !queue.incoming.empty() || queue.quitPosted;
 }
 
 } // namespace
@@ -91,9 +90,8 @@ bool NextMessage(MSG& msg, int timeoutMs, bool remove) {
     bool firstPass = true;
     for (;;) {
         if (mainThread)
-            CurrentBackend().pumpEvents(DesktopEventsFor(me), 0);
+            CurrentBackend().pumpEvents(DesktopEvents(), 0);
         ServeIncomingSends(*me);
-        RunDeferred(*me);
         if (mainThread)
             RunDueTasks();
         ServeIncomingSends(*me);
@@ -125,7 +123,7 @@ bool NextMessage(MSG& msg, int timeoutMs, bool remove) {
                     continue;
             }
             // Anything queued for this thread meanwhile wakes the backend.
-            CurrentBackend().pumpEvents(DesktopEventsFor(me), wait);
+            CurrentBackend().pumpEvents(DesktopEvents(), wait);
         } else {
             std::unique_lock lock(me->mutex);
             me->cv.wait_for(lock, std::chrono::milliseconds(wait), [&] { return HasWork(*me); });

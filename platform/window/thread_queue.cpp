@@ -92,28 +92,4 @@ bool ServeIncomingSends(ThreadQueue& queue) {
     }
 }
 
-void Defer(ThreadQueue& queue, std::function<void()> work) {
-    {
-        std::lock_guard lock(queue.mutex);
-        queue.deferred.push_back(std::move(work));
-    }
-    queue.notify();
-}
-
-bool RunDeferred(ThreadQueue& queue) {
-    bool any = false;
-    for (;;) {
-        std::function<void()> work;
-        {
-            std::lock_guard lock(queue.mutex);
-            if (queue.deferred.empty())
-                return any;
-            work = std::move(queue.deferred.front());
-            queue.deferred.pop_front();
-        }
-        any = true;
-        work();
-    }
-}
-
 } // namespace platform::window

@@ -1,5 +1,5 @@
-// Per-thread message queues: posted messages, messages sent from other threads, and work
-// the desktop backend hands to the thread.
+// Per-thread message queues: posted messages and messages sent from other threads. (Work for
+// the user-interface thread has its own queue: platform/window/ui_thread.h.)
 #pragma once
 
 #include <condition_variable>
@@ -31,7 +31,6 @@ struct ThreadQueue {
     std::condition_variable cv;
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> incoming;
-    std::deque<std::function<void()>> deferred; // desktop events, run between messages
     bool alive = true;
     bool quitPosted = false;
     int quitCode = 0;
@@ -49,9 +48,5 @@ LRESULT CallWindowProcOf(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Answers the messages other threads sent to this thread's windows. Returns whether any.
 bool ServeIncomingSends(ThreadQueue& queue);
-
-// Appends work for the thread, e.g. from a backend event callback.
-void Defer(ThreadQueue& queue, std::function<void()> work);
-bool RunDeferred(ThreadQueue& queue);
 
 } // namespace platform::window

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/backend/backend.h"
 #include "platform/notify/real_sources.h"
-#include "platform/notify/transport.h"
 #include "platform/win32/api.h"
 #include "platform/win32/com.h"
 
@@ -17,16 +17,14 @@ namespace {
 // must stop them and return. The alarm turns a hang into a failure.
 [[noreturn]] void RegisterAndExit() {
     alarm(30);
-    auto transport = std::make_shared<Transport>();
-    transport->postToUiThread = [](std::function<void()>) {};
-    transport->isWindow = [](HWND) { return true; };
-    SetTransportForTesting(transport);
+    platform::SetBackend(platform::CreateHeadlessBackend());
+    HWND window = CreateWindowExW(0, u"ExitTestWindow", u"exit", WS_OVERLAPPED, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
     SetRealNotificationSourcesEnabled(true);
     DEV_BROADCAST_DEVICEINTERFACE_W filter{};
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    if (!RegisterDeviceNotificationW(reinterpret_cast<HWND>(0x10), &filter,
-                                     DEVICE_NOTIFY_ALL_INTERFACE_CLASSES) ||
+    if (!RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_ALL_INTERFACE_CLASSES) ||
         !RealNotificationSourcesRunning())
         std::_Exit(3);
     std::exit(0);
