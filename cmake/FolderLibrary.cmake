@@ -16,4 +16,17 @@ function(vistrel_folder_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${arg_UNPARSED_ARGUMENTS} PRIVATE ${arg_PRIVATE})
+  vistrel_link_check(${name})
+endfunction()
+
+# vistrel_link_check(NAME): checks at every build that the library NAME links whole with only
+# what it names, in a program of its own (NAME_links), so a call into a library it does not
+# name fails the build.
+function(vistrel_link_check name)
+  set(main ${PROJECT_BINARY_DIR}/link_check_main.cpp)
+  if(NOT EXISTS ${main})
+    file(WRITE ${main} "int main() { return 0; }\n")
+  endif()
+  add_executable(${name}_links ${main})
+  target_link_libraries(${name}_links PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}>")
 endfunction()
