@@ -41,14 +41,10 @@ DWORD PowerEventForPrepareForSleep(bool sleeping) {
     return sleeping ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC;
 }
 
-LogindSource::LogindSource(Sink sink) : sink_(std::move(sink)), thread_([this] { run(); }) {}
+LogindSource::LogindSource(Sink sink)
+    : sink_(std::move(sink)), thread_([this](const StopSignal& stop) { run(stop); }) {}
 
-LogindSource::~LogindSource() {
-    stop_.stop();
-    thread_.join();
-}
-
-void LogindSource::run() {
+void LogindSource::run(const StopSignal& stop) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_system(&bus) < 0)
         return;
@@ -57,7 +53,7 @@ void LogindSource::run() {
     if (sd_bus_match_signal_async(bus, &slot, "org.freedesktop.login1", "/org/freedesktop/login1",
                                   "org.freedesktop.login1.Manager", "PrepareForSleep",
                                   OnPrepareForSleep, nullptr, &sink_) >= 0) {
-        while (!stop_.stopped()) {
+        while (!stop.stopped()) {
             const int processed = sd_bus_process(bus, nullptr);
             if (processed < 0)
                 break; // the bus went away
@@ -67,7 +63,7 @@ void LogindSource::run() {
             const int events = sd_bus_get_events(bus);
             if (fd < 0 || events < 0)
                 break;
-            pollfd fds[2] = {{fd, static_cast<short>(events), 0}, {stop_.fd(), POLLIN, 0}};
+            pollfd fds[2] = {{fd, static_cast<short>(events), 0}, {stop.fd(), POLLIN, 0}};
             if (poll(fds, 2, PollTimeoutMs(bus)) < 0 && errno != EINTR)
                 break;
             if (fds[1].revents)

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <thread>
 
 #include "platform/notify/stop_signal.h"
 #include "platform/win32/types.h"
@@ -19,17 +18,12 @@ public:
 
     // Starts listening at once. Without a system bus the thread just ends.
     explicit LogindSource(Sink sink);
-    // Stops and joins the thread.
-    ~LogindSource();
-    LogindSource(const LogindSource&) = delete;
-    LogindSource& operator=(const LogindSource&) = delete;
 
 private:
-    void run();
+    void run(const StopSignal& stop);
 
     Sink sink_;
-    StopSignal stop_;
-    std::thread thread_;
+    StoppableThread thread_; // last: starts once the rest is made, stops and joins first
 };
 
 } // namespace platform::notify

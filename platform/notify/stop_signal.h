@@ -2,6 +2,9 @@
 // once stop() is called.
 #pragma once
 
+#include <functional>
+#include <thread>
+
 namespace platform::notify {
 
 class StopSignal {
@@ -17,6 +20,24 @@ public:
 
 private:
     int fd_;
+};
+
+// A source's thread: runs `body`, which watches the signal; the destructor raises the signal
+// and joins the thread.
+class StoppableThread {
+public:
+    explicit StoppableThread(std::function<void(const StopSignal&)> body)
+        : thread_([this, body = std::move(body)] { body(stop_); }) {}
+    ~StoppableThread() {
+        stop_.stop();
+        thread_.join();
+    }
+    StoppableThread(const StoppableThread&) = delete;
+    StoppableThread& operator=(const StoppableThread&) = delete;
+
+private:
+    StopSignal stop_;
+    std::thread thread_;
 };
 
 } // namespace platform::notify

@@ -121,14 +121,10 @@ bool VideoNodeOpens(udev* u, const std::string& usbDevicePath) {
 
 } // namespace
 
-UdevSource::UdevSource(Sink sink) : sink_(std::move(sink)), thread_([this] { run(); }) {}
+UdevSource::UdevSource(Sink sink)
+    : sink_(std::move(sink)), thread_([this](const StopSignal& stop) { run(stop); }) {}
 
-UdevSource::~UdevSource() {
-    stop_.stop();
-    thread_.join();
-}
-
-void UdevSource::run() {
+void UdevSource::run(const StopSignal& stop) {
     UdevPtr<udev> u(udev_new());
     if (!u)
         return;
@@ -146,8 +142,8 @@ void UdevSource::run() {
             sink_(e);
     };
 
-    pollfd fds[2] = {{udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {stop_.fd(), POLLIN, 0}};
-    while (!stop_.stopped()) {
+    pollfd fds[2] = {{udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
+    while (!stop.stopped()) {
         fds[0].revents = fds[1].revents = 0;
         const int ready = poll(fds, 2, handler.waiting() ? kVideoPollMs : -1);
         if (ready < 0 && errno != EINTR)

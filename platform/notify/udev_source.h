@@ -2,7 +2,6 @@
 #pragma once
 
 #include <functional>
-#include <thread>
 
 #include "platform/notify/delivery.h"
 #include "platform/notify/stop_signal.h"
@@ -15,17 +14,12 @@ public:
 
     // Starts listening at once. Without udev (a container) the thread just ends.
     explicit UdevSource(Sink sink);
-    // Stops and joins the thread.
-    ~UdevSource();
-    UdevSource(const UdevSource&) = delete;
-    UdevSource& operator=(const UdevSource&) = delete;
 
 private:
-    void run();
+    void run(const StopSignal& stop);
 
     Sink sink_;
-    StopSignal stop_;
-    std::thread thread_;
+    StoppableThread thread_; // last: starts once the rest is made, stops and joins first
 };
 
 } // namespace platform::notify
