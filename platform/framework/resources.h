@@ -1,6 +1,5 @@
 // The program's resource script with its header (as handed over by SetResourceFiles), read at
-// first use. It is the one
-// source of the dialog template, strings, icons and version block.
+// first use. It is the one source of the dialog template, strings, icons and version block.
 #pragma once
 
 #include <map>
