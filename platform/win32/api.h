@@ -115,5 +115,6 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR narrow, int narrowLen
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID filter, DWORD flags);
 BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);
 
-// Ends the process at once with the given exit code, flushing standard output first.
+// Ends the process at once with the given exit code, flushing standard output first. Only the
+// first call ends it; a call from another thread at the same time waits for the end.
 void ExitProcess(UINT exitCode);

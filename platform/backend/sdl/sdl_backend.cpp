@@ -1,6 +1,7 @@
 // The SDL desktop backend: its threads, SDL's start and end, and the choice whether a desktop
 // exists at all.
 #include "platform/backend/sdl/sdl_backend.h"
+#include "platform/backend/sdl/display_loss.h"
 #include "platform/backend/sdl/sdl_desktop.h"
 
 #include <cstring>
@@ -54,6 +55,7 @@ bool SdlBackend::startVideo() {
     SetHints();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return false;
+    EndProcessOnDisplayLoss(); // again: SDL's start must not have replaced it
     m_wakeEvent = SDL_RegisterEvents(1);
     m_videoStarted = true;
     if (m_wakePending && m_wakeEvent != Uint32(-1)) {
@@ -124,6 +126,7 @@ bool ProbeDisplay(SIZE* screen) {
 } // namespace sdl
 
 std::unique_ptr<Backend> CreateSdlBackend() {
+    sdl::EndProcessOnDisplayLoss();
     SIZE screen{};
     if (!sdl::ProbeDisplay(&screen))
         return nullptr;
