@@ -6,6 +6,8 @@
 #include <memory>
 #include <sstream>
 
+#include <opencv2/imgcodecs.hpp>
+
 #include "platform/backend/backend.h"
 #include "platform/notify/real_sources.h"
 #include "platform/notify/simulated_notifications.h"
@@ -101,10 +103,17 @@ bool SetUpInput(const InputLine& line, const std::string& folder, Runtime& runti
         error = "line " + std::to_string(line.line) + ": " + what;
         return false;
     };
+    // Frames per second, 0 for as fast as read: a word of digits and at most one point.
     auto optionalFps = [&](double& fps) {
-        if (i < w.size() && std::strtod(w[i].c_str(), nullptr) > 0 &&
-            w[i].find_first_not_of("0123456789.") == std::string::npos)
-            fps = std::strtod(w[i++].c_str(), nullptr);
+        if (i >= w.size() || w[i].empty() ||
+            w[i].find_first_not_of("0123456789.") != std::string::npos)
+            return;
+        char* end = nullptr;
+        const double value = std::strtod(w[i].c_str(), &end);
+        if (*end == '\0' && value >= 0) {
+            fps = value;
+            ++i;
+        }
     };
     while (i < w.size()) {
         const std::string& option = w[i++];
@@ -227,10 +236,11 @@ bool CheckEvent(const EventLine& e, const Runtime& runtime, std::string& error) 
         if (w.size() != 1 || !ParseInt(w[0], a))
             return fail("command takes a control id");
     } else if (e.verb == "screenshot") {
-        if (w.size() != 1)
-            return fail("screenshot takes a file name");
+        // The extension picks the image format; without a known one nothing could be written.
+        if (w.size() != 1 || !cv::haveImageWriter(w[0]))
+            return fail("screenshot takes an image file name (.png, .jpg, .bmp, ...)");
     } else if (e.verb == "log" || e.verb == "log-times") {
-        if (w.size() != 2 || !ParseInt(w[0], a))
+        if (w.size() != 2 || !ParseInt(w[0], a) || w[1].empty() || w[1].back() == '/')
             return fail(e.verb + " takes a list box id and a file name");
     } else if (e.verb != "resume" && e.verb != "suspend" && e.verb != "maximize" &&
                e.verb != "minimize" && e.verb != "restore" && e.verb != "close") {

@@ -40,11 +40,14 @@ bool SaveWindowSnapshot(HWND window, const std::string& path, std::string& error
         error = "the window has no pixels to save";
         return false;
     }
-    if (!cv::imwrite(path, pixels)) {
-        error = "cannot write " + path;
-        return false;
+    try {
+        if (cv::imwrite(path, pixels))
+            return true;
+    } catch (const cv::Exception&) {
+        // OpenCV throws for a name without a format it knows, among other faults.
     }
-    return true;
+    error = "cannot write " + path;
+    return false;
 }
 
 std::vector<std::string> ListBoxText(HWND listBox) {

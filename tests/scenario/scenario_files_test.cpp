@@ -1,0 +1,268 @@
+// Scenario files as a user writes them, good and bad, played by the real binary on the headless
+// backend: a fault in a file is a message with its line and exit status 2, never a crash; a
+// few hundred mutations of the shipped scenarios end by themselves, none by a signal.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "tests/support/dialog_harness.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::TempPath;
+
+struct ViewerRun {
+    bool ended = false; // by itself, within the bound
+    int status = -1;    // exit status, when it exited
+    int signal = 0;     // the signal that ended it, when one did
+    std::string errors; // its standard error
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Plays `scenario` headless; kills the viewer when it has not ended within `bound`.
+ViewerRun Play(const std::string& scenario, const std::string& name,
+               std::chrono::milliseconds bound) {
+    const std::string path = TempPath(name + ".scenario");
+    const std::string errors = TempPath(name + ".stderr");
+    std::ofstream(path) << scenario;
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "VISTREL_", 8) != 0)
+            env.emplace_back(*e);
+    env.push_back("VISTREL_BACKEND=headless");
+    env.push_back("VISTREL_SCENARIO=" + path);
+    env.push_back("VISTREL_SCENARIO_OUT=" + TempPath(""));
+    std::vector<char*> envp;
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string binary = VISTREL_BINARY_DIR "/app/vistrel";
+    char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = -1;
+    ViewerRun run;
+    const bool spawned =
+        posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv, envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!spawned)
+        return run;
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return run;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    run.ended = true;
+    if (WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        run.signal = WTERMSIG(status);
+    run.errors = ReadFile(errors);
+    return run;
+}
+
+constexpr auto kBound = 10s;
+
+TEST(ScenarioFiles, BadOutputNamesAreLineFaultsNotCrashes) {
+    const char* const bad[] = {
+        "at 0.2 screenshot shot",     // no extension: OpenCV knows no format for it
+        "at 0.2 screenshot shot.xyz", // an extension no encoder has
+        "at 0.2 screenshot \"\"",     // no name at all
+        "at 0.2 log 1005 \"\"",
+    };
+    for (const char* line : bad) {
+        const ViewerRun run = Play(std::string("input 0 \"HDMI Capture\" pattern 320x180 30\n") +
+                                       line + "\nat 0.5 close\n",
+                                   "bad-name", kBound);
+        ASSERT_TRUE(run.ended) << line;
+        EXPECT_EQ(run.signal, 0) << line;
+        EXPECT_EQ(run.status, 2) << line;
+        EXPECT_NE(run.errors.find("bad-name.scenario: line 2:"), std::string::npos)
+            << line << ": " << run.errors;
+    }
+}
+
+TEST(ScenarioFiles, AShotThatCannotBeWrittenIsReportedAndTheRunGoesOn) {
+    const ViewerRun run = Play("input 0 \"HDMI Capture\" pattern 320x180 30\n"
+                               "at 0.2 screenshot no-such-folder/shot.png\nat 0.4 close\n",
+                               "unwritable", kBound);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.errors.find("line 2: cannot write"), std::string::npos) << run.errors;
+}
+
+TEST(ScenarioFiles, FpsZeroMeansAsFastAsRead) {
+    const std::string shot = TempPath("fps-zero.png");
+    std::remove(shot.c_str());
+    const ViewerRun run = Play("input 0 \"HDMI Capture\" pattern 320x180 0\n"
+                               "input 1 \"Still\" image missing.png 0 unplugged\n"
+                               "at 0.3 screenshot fps-zero.png\nat 0.4 close\n",
+                               "fps-zero", kBound);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_TRUE(std::ifstream(shot).good());
+}
+
+// Words a mutation puts in: numbers at and past the limits, names of other keywords, names
+// with and without extensions, and broken quoting.
+const char* const kWords[] = {"0",          "-1",          "1",
+                              "7",          "65535",       "99999999999",
+                              "0.0",        "1.5.",        ".",
+                              "1e9",        "0x1F",        "nan",
+                              "640x360",    "0x0",         "1x99999",
+                              "9999x1",     "99999x99999", "-5x5",
+                              "x",          "pattern",     "image",
+                              "video",      "usb",         "3188:1234",
+                              "ffff:ffff",  "3188",        "fault",
+                              "throws",     "blocks",      "after",
+                              "unplugged",  "unnamed",     "no-friendly-name",
+                              "screenshot", "log",         "shot",
+                              "shot.png",   "shot.jpg",    "shot.",
+                              "/",          "/dev/null",   "shot.png/",
+                              "\"",         "\"\"",        "\"a b\"",
+                              "#",          "1005",        "resize",
+                              "key",        "escape",      "return",
+                              "z",          "close",       "plug",
+                              "unplug",     "resume",      "at",
+                              "input",      "screen",      "description",
+                              "command",    "1002",        "double-click",
+                              "maximize"};
+
+// One mutation of a shipped scenario: a few words replaced, dropped, repeated or swapped,
+// lines swapped or dropped; all times squeezed into the first fifth of a second, and a close last.
+std::string Mutate(const std::vector<std::vector<std::string>>& lines, std::mt19937& random) {
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    std::vector<std::vector<std::string>> out = lines;
+    const int edits = 1 + static_cast<int>(pick(4));
+    for (int k = 0; k < edits && !out.empty(); ++k) {
+        auto& line = out[pick(out.size())];
+        switch (pick(6)) {
+        case 0:
+            if (!line.empty())
+                line[pick(line.size())] = kWords[pick(std::size(kWords))];
+            break;
+        case 1:
+            if (!line.empty())
+                line.erase(line.begin() + static_cast<long>(pick(line.size())));
+            break;
+        case 2:
+            line.insert(line.begin() + static_cast<long>(pick(line.size() + 1)),
+                        kWords[pick(std::size(kWords))]);
+            break;
+        case 3:
+            if (line.size() > 1)
+                std::swap(line[pick(line.size())], line[pick(line.size())]);
+            break;
+        case 4:
+            std::swap(line, out[pick(out.size())]);
+            break;
+        default:
+            out.push_back(out[pick(out.size())]);
+            break;
+        }
+    }
+    std::string text;
+    for (auto& line : out) {
+        for (size_t i = 0; i < line.size(); ++i) {
+            std::string word = line[i];
+            if (i == 1 && line[0] == "at") {
+                char* end = nullptr;
+                const double at = std::strtod(word.c_str(), &end);
+                if (*end == '\0' && at >= 0 && at < 1000)
+                    word = std::to_string(at / 100);
+            }
+            text += (i ? " " : "") + word;
+        }
+        text += '\n';
+    }
+    return text + "at 0.25 close\n";
+}
+
+std::vector<std::vector<std::string>> ShippedScenarioLines() {
+    std::vector<std::vector<std::string>> lines;
+    for (const char* name : {"demo", "hotplug"}) {
+        std::istringstream text(
+            ReadFile(VISTREL_SOURCE_DIR "/scenarios/" + std::string(name) + ".scenario"));
+        std::string line;
+        while (std::getline(text, line)) {
+            if (line.empty() || line[0] == '#')
+                continue;
+            std::istringstream words(line);
+            std::vector<std::string> split;
+            for (std::string w; words >> w;)
+                split.push_back(w);
+            lines.push_back(split);
+        }
+    }
+    return lines;
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kMutations = 60; // each run starts a sanitized binary
+#else
+constexpr int kMutations = 200;
+#endif
+
+TEST(ScenarioFiles, MutatedShippedScenariosNeverEndBySignal) {
+    const auto lines = ShippedScenarioLines();
+    ASSERT_FALSE(lines.empty());
+    std::mt19937 random(12);
+    std::vector<std::string> texts;
+    for (int n = 0; n < kMutations; ++n)
+        texts.push_back(Mutate(lines, random));
+    // Four viewers at a time: each mostly waits for its close.
+    std::vector<ViewerRun> runs(texts.size());
+    std::atomic<size_t> next{0};
+    auto worker = [&](int id) {
+        for (size_t n; (n = next++) < texts.size();)
+            runs[n] = Play(texts[n], "mutation-" + std::to_string(id), kBound);
+    };
+    std::vector<std::thread> workers;
+    for (int id = 0; id < 4; ++id)
+        workers.emplace_back(worker, id);
+    for (auto& w : workers)
+        w.join();
+    int signals = 0, hangs = 0;
+    for (size_t n = 0; n < runs.size(); ++n) {
+        if (!runs[n].ended)
+            ++hangs;
+        if (runs[n].signal != 0)
+            ++signals;
+        EXPECT_TRUE(runs[n].ended && runs[n].signal == 0 &&
+                    (runs[n].status == 0 || runs[n].status == 2))
+            << "mutation " << n << " (signal " << runs[n].signal << ", status " << runs[n].status
+            << "):\n"
+            << texts[n] << runs[n].errors;
+    }
+    EXPECT_EQ(signals, 0);
+    EXPECT_EQ(hangs, 0);
+}
+
+} // namespace
