@@ -13,7 +13,8 @@ CCvvImage::~CCvvImage() {
 bool CCvvImage::CreateBuffer(int width, int height, int bitsPerPixel, int origin) {
     if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32)
         return false;
-    if (static_cast<unsigned>(width) >= 10000u || static_cast<unsigned>(height) >= 10000u)
+    if (static_cast<unsigned>(width) > unsigned(kLargestSide) ||
+        static_cast<unsigned>(height) > unsigned(kLargestSide))
         return false;
     if (origin != 0 && origin != 1)
         return false;

@@ -18,13 +18,16 @@ void FillBitmapInfo(BITMAPINFO* info, int width, int height, int bitsPerPixel, i
 
 class CCvvImage {
 public:
+    // The largest width and height CreateBuffer accepts.
+    static constexpr int kLargestSide = 9999;
+
     CCvvImage() = default;
     virtual ~CCvvImage();
     CCvvImage(const CCvvImage&) = delete;
     CCvvImage& operator=(const CCvvImage&) = delete;
 
     // Holds an image of exactly this size and format; keeps the held one (pixels and all) when
-    // size and bits per pixel already match. Width and height 0..9999, bits 8, 24 or 32,
+    // size and bits per pixel already match. Width and height 0..kLargestSide, bits 8, 24 or 32,
     // origin 0 or 1. True when an image is held afterwards.
     virtual bool CreateBuffer(int width, int height, int bitsPerPixel, int origin);
     // desiredColor: negative keeps the picture's kind, 0 asks for grey, positive for colour.

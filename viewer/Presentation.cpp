@@ -3,7 +3,7 @@
 #include "image/CvvImage.h"
 #include "viewer/VelvoraDlg.h"
 
-#include <opencv2/imgcodecs.hpp>
+#include "platform/cvshim/picture_file.h"
 
 namespace {
 
@@ -55,7 +55,9 @@ void CVelvoraDlg::ShowNoSignal() {
                   CvScalar(0, 255, 0, 0));
         PresentFrame(&blackHeader);
 
-        cv::Mat picture = cv::imread(m_noSignalPicturePath, 1);
+        // Read anew at every call; a picture the holder would refuse is not even decoded.
+        cv::Mat picture =
+            platform::ReadPictureFile(m_noSignalPicturePath, 1, CCvvImage::kLargestSide);
         IplImage pictureHeader = cvIplImage(picture);
         PresentPicture(&pictureHeader);
     } catch (const cv::Exception&) {
