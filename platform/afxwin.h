@@ -75,10 +75,11 @@ protected:                                                                      
 #define ON_WM_CLOSE()                                                                              \
     { WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;) }                                   \
     ,
+// Width and height are the unsigned 16-bit halves of lParam (window sizes stop at 16384).
 #define ON_WM_SIZE()                                                                               \
     {                                                                                              \
         WM_SIZE, 0, 0, 0,                                                                          \
-            AFX_THUNK(self->OnSize((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam));    \
+            AFX_THUNK(self->OnSize((UINT)wParam, (int)LOWORD(lParam), (int)HIWORD(lParam));    \
                       return 0;)                                                                   \
     }                                                                                              \
     ,

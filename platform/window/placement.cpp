@@ -39,7 +39,8 @@ RECT IconicRect() {
 
 } // namespace
 
-void Place(HWND hwnd, const RECT& rect, unsigned flags) {
+void Place(HWND hwnd, const RECT& requested, unsigned flags) {
+    RECT rect = requested;
     bool sendSize = false, sendMove = false, topLevel = false, minimized = false;
     UINT sizeType = SIZE_RESTORED;
     SIZE client{0, 0};
@@ -52,6 +53,10 @@ void Place(HWND hwnd, const RECT& rect, unsigned flags) {
         Window* w = FindLocked(hwnd);
         if (!w)
             return;
+        if (w->parent == nullptr) {
+            rect.right = rect.left + std::min(rect.right - rect.left, kLargestWindowSide);
+            rect.bottom = rect.top + std::min(rect.bottom - rect.top, kLargestWindowSide);
+        }
         const RECT old = w->rect;
         const SIZE oldClient = ClientSizeLocked(*w);
         const POINT oldOrigin{old.left + w->nonClient.left, old.top + w->nonClient.top};
@@ -212,8 +217,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             rect = {x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
         }
         if (!(flags & SWP_NOSIZE)) {
-            rect.right = rect.left + std::max(cx, 0);
-            rect.bottom = rect.top + std::max(cy, 0);
+            rect.right = rect.left + std::clamp<LONG>(cx, 0, kLargestWindowSide);
+            rect.bottom = rect.top + std::clamp<LONG>(cy, 0, kLargestWindowSide);
         }
         if (!(flags & SWP_NOZORDER)) {
             if (insertAfter == HWND_TOPMOST)

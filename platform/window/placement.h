@@ -5,6 +5,11 @@
 
 namespace platform::window {
 
+// The largest width and height of a window, as Windows' maximum tracking size limits a
+// top-level window: its surface stays at most 16384 x 16384 x 4 bytes (1 GiB), and a size
+// fits WM_SIZE's 16-bit fields. Larger requests are cut to it.
+constexpr LONG kLargestWindowSide = 16384;
+
 enum PlaceFlags : unsigned {
     kRecomputeFrame = 1, // the style's frame and caption apply from now on
     kNoRedraw = 2,

@@ -95,6 +95,44 @@ TEST(Layout, NoPreviousClientSizeFillsTheNewClientArea) {
     EXPECT_EQ(v.run.dialog().m_clientRect, ClientRect(v.window()));
 }
 
+// Windows cuts a window to its maximum tracking size; a size past 32767 once reached the
+// layout as a negative width, and the video area stayed empty for good.
+TEST(Layout, AHugeWindowIsCutToTheLargestSizeAndTheLivePictureComesBack) {
+    auto sim = FreshPlatform();
+    sim->setInput(0, Named("HDMI Capture", 320, 180, 60));
+    DialogRun run;
+    const RECT before = WindowRect(run.window());
+    const int height = before.bottom - before.top;
+    auto resize = [&](int width, int height) {
+        run.onUi([&] {
+            SetWindowPos(run.window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+        });
+    };
+    auto live = [&] {
+        const cv::Mat pixels = run.videoPixels();
+        return !pixels.empty() &&
+               !IsBlack(pixels, {pixels.cols / 2 - 8, pixels.rows / 2 - 8, 16, 16});
+    };
+    ASSERT_TRUE(WaitUntil(live));
+
+    for (int width : {40000, 1000000}) {
+        resize(width, height);
+        const RECT r = WindowRect(run.window());
+        EXPECT_EQ(r.right - r.left, 16384) << width;
+        EXPECT_EQ(ChildRect(run.window(), run.video()), ClientRect(run.window())) << width;
+        EXPECT_EQ(run.dialog().m_clientRect, ClientRect(run.window())) << width;
+    }
+    resize(before.right - before.left, height);
+    EXPECT_EQ(WindowRect(run.window()).right - WindowRect(run.window()).left,
+              before.right - before.left);
+    EXPECT_EQ(ChildRect(run.window(), run.video()), ClientRect(run.window()));
+    run.onUi([&] {
+        InvalidateRect(run.window(), nullptr, TRUE);
+        UpdateWindow(run.window());
+    });
+    EXPECT_TRUE(WaitUntil(live)) << "the live picture is back";
+}
+
 TEST(FullScreen, DoubleClickEntersAndLeaves) {
     Viewer v;
     const RECT windowed = WindowRect(v.window());
