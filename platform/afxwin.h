@@ -72,6 +72,9 @@ protected:                                                                      
 #define ON_WM_QUERYDRAGICON()                                                                      \
     { WM_QUERYDRAGICON, 0, 0, 0, AFX_THUNK(return (LRESULT)self->OnQueryDragIcon();) }             \
     ,
+#define ON_WM_DESTROY()                                                                            \
+    { WM_DESTROY, 0, 0, 0, AFX_THUNK(self->OnDestroy(); return 0;) }                               \
+    ,
 #define ON_WM_CLOSE()                                                                              \
     { WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;) }                                   \
     ,
@@ -79,7 +82,7 @@ protected:                                                                      
 #define ON_WM_SIZE()                                                                               \
     {                                                                                              \
         WM_SIZE, 0, 0, 0,                                                                          \
-            AFX_THUNK(self->OnSize((UINT)wParam, (int)LOWORD(lParam), (int)HIWORD(lParam));    \
+            AFX_THUNK(self->OnSize((UINT)wParam, (int)LOWORD(lParam), (int)HIWORD(lParam));        \
                       return 0;)                                                                   \
     }                                                                                              \
     ,
@@ -225,6 +228,7 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnClose();
+    void OnDestroy();
     BOOL OnDeviceChange(UINT eventType, DWORD_PTR data);
     HCURSOR OnQueryDragIcon();
 

@@ -36,6 +36,7 @@ ON_WM_CLOSE()
 ON_WM_SIZE()
 ON_WM_LBUTTONDBLCLK()
 ON_WM_TIMER()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CVelvoraDlg::CVelvoraDlg()
@@ -48,10 +49,8 @@ CVelvoraDlg::CVelvoraDlg()
 }
 
 CVelvoraDlg::~CVelvoraDlg() {
-    // A pump holds this object's address until it returns. Close has already stopped and
-    // awaited the pumps; one still running here is stuck inside a device read that could not
-    // be interrupted, and the process is about to end anyway, so end it now rather than free
-    // the dialog under that pump.
+    // A pump holds this object's address until it returns; the window's end has stopped and
+    // awaited every pump that started before it.
     if (!WaitForPumpsToEnd(kStuckPumpTimeoutMs))
         ExitProcess(kStuckPumpExitCode);
 }
@@ -151,4 +150,18 @@ void CVelvoraDlg::OnClose() {
     WaitForPumpsToEnd(kPumpEndTimeoutMs);
     Default();
     cv::destroyAllWindows();
+}
+
+// However the modal loop ends (WM_CLOSE, a WM_COMMAND with IDOK or IDCANCEL, EndDialog, or the
+// window destroyed outright), the window goes through here before it and its video area are
+// destroyed: the pumps that draw into it are stopped and awaited first.
+void CVelvoraDlg::OnDestroy() {
+    m_stopPump = 1;
+    m_capture.release();
+    // A pump still running now is stuck inside a device read that could not be interrupted,
+    // and the process is about to end anyway: end it now rather than destroy the window under
+    // that pump.
+    if (!WaitForPumpsToEnd(kStuckPumpTimeoutMs))
+        ExitProcess(kStuckPumpExitCode);
+    CDialog::OnDestroy();
 }

@@ -60,6 +60,7 @@ protected:
     afx_msg void OnPaint();
     afx_msg HCURSOR OnQueryDragIcon();
     afx_msg void OnClose();
+    afx_msg void OnDestroy();
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
     afx_msg void OnTimer(UINT_PTR id);

@@ -235,6 +235,9 @@ void CWnd::OnLButtonDblClk(UINT, CPoint) {
 void CWnd::OnClose() {
     Default();
 }
+void CWnd::OnDestroy() {
+    Default();
+}
 BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) {
     return (BOOL)Default();
 }

@@ -88,9 +88,13 @@ void DialogRun::settle() {
 }
 
 bool DialogRun::close(std::chrono::milliseconds bound) {
+    return end([this] { PostMessageW(m_window, WM_CLOSE, 0, 0); }, bound);
+}
+
+bool DialogRun::end(const std::function<void()>& how, std::chrono::milliseconds bound) {
     if (m_closed)
         return true;
-    PostMessageW(m_window, WM_CLOSE, 0, 0);
+    how();
     m_closed = m_done.wait_for(bound) == std::future_status::ready;
     return m_closed;
 }

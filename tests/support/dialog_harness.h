@@ -39,6 +39,9 @@ public:
 
     // Posts WM_CLOSE and waits for DoModal to return; false if it did not within the bound.
     bool close(std::chrono::milliseconds bound = std::chrono::seconds(5));
+    // Ends the dialog by `how` (run on the test thread) and waits for DoModal to return.
+    bool end(const std::function<void()>& how,
+             std::chrono::milliseconds bound = std::chrono::seconds(5));
     bool closed() const { return m_closed; }
 
     cv::Mat videoPixels() const;
