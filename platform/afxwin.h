@@ -78,7 +78,7 @@ protected:                                                                      
 #define ON_WM_CLOSE()                                                                              \
     { WM_CLOSE, 0, 0, 0, AFX_THUNK(self->OnClose(); return 0;) }                                   \
     ,
-// Width and height are the unsigned 16-bit halves of lParam (window sizes stop at 16384).
+// Width and height are the unsigned 16-bit halves of lParam (window sizes stop at 32767).
 #define ON_WM_SIZE()                                                                               \
     {                                                                                              \
         WM_SIZE, 0, 0, 0,                                                                          \

@@ -17,6 +17,10 @@ constexpr int kBorderWidth = 1;
 constexpr int kDialogFrameWidth = 3;
 constexpr int kSizingFrameWidth = 4;
 constexpr int kCaptionHeight = 23;
+// The maximum tracking size, the largest a top-level window gets, is the screen and this much
+// more: a sizing frame on each side (the maximised window) and room for the full-screen
+// window, which reaches 3 pixels past that.
+constexpr int kMaxTrackExtra = 2 * kSizingFrameWidth + 8;
 constexpr int kIconSize = 32;
 constexpr int kSmallIconSize = 16;
 constexpr int kMinimizedWidth = 160;

@@ -41,6 +41,8 @@ RECT IconicRect() {
 
 void Place(HWND hwnd, const RECT& requested, unsigned flags) {
     RECT rect = requested;
+    const LONG largestWidth = GetSystemMetrics(SM_CXMAXTRACK);
+    const LONG largestHeight = GetSystemMetrics(SM_CYMAXTRACK);
     bool sendSize = false, sendMove = false, topLevel = false, minimized = false;
     UINT sizeType = SIZE_RESTORED;
     SIZE client{0, 0};
@@ -54,8 +56,8 @@ void Place(HWND hwnd, const RECT& requested, unsigned flags) {
         if (!w)
             return;
         if (w->parent == nullptr) {
-            rect.right = rect.left + std::min(rect.right - rect.left, kLargestWindowSide);
-            rect.bottom = rect.top + std::min(rect.bottom - rect.top, kLargestWindowSide);
+            rect.right = rect.left + std::min(rect.right - rect.left, largestWidth);
+            rect.bottom = rect.top + std::min(rect.bottom - rect.top, largestHeight);
         }
         const RECT old = w->rect;
         const SIZE oldClient = ClientSizeLocked(*w);

@@ -5,10 +5,10 @@
 
 namespace platform::window {
 
-// The largest width and height of a window, as Windows' maximum tracking size limits a
-// top-level window: its surface stays at most 16384 x 16384 x 4 bytes (1 GiB), and a size
-// fits WM_SIZE's 16-bit fields. Larger requests are cut to it.
-constexpr LONG kLargestWindowSide = 16384;
+// The largest width and height of a window: a top-level window is cut to the maximum
+// tracking size (GetSystemMetrics SM_CXMAXTRACK, SM_CYMAXTRACK), as on Windows, so its surface
+// never outgrows the screen by much; any window to this, so sizes fit WM_SIZE's 16-bit fields.
+constexpr LONG kLargestWindowSide = 32767;
 
 enum PlaceFlags : unsigned {
     kRecomputeFrame = 1, // the style's frame and caption apply from now on

@@ -33,6 +33,10 @@ int GetSystemMetrics(int index) {
         return kMinimizedWidth;
     case SM_CYMINIMIZED:
         return kMinimizedHeight;
+    case SM_CXMAXTRACK:
+        return platform::CurrentBackend().screenSize().cx + kMaxTrackExtra;
+    case SM_CYMAXTRACK:
+        return platform::CurrentBackend().screenSize().cy + kMaxTrackExtra;
     case SM_CXMAXIMIZED:
         return platform::CurrentBackend().screenSize().cx + 2 * kSizingFrameWidth;
     case SM_CYMAXIMIZED:
