@@ -89,17 +89,21 @@ const char* const kWords[] = {"0",          "-1",          "1",
                               "maximize"};
 
 // One mutation of a shipped scenario: a few words replaced, dropped, repeated or swapped,
-// lines swapped or dropped; all times squeezed into the first fifth of a second, and a close last.
+// lines swapped or dropped; all times squeezed into the first half second, and a close last.
 std::string Mutate(const std::vector<std::vector<std::string>>& lines, std::mt19937& random) {
     auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
     std::vector<std::vector<std::string>> out = lines;
     const int edits = 1 + static_cast<int>(pick(4));
     for (int k = 0; k < edits && !out.empty(); ++k) {
         auto& line = out[pick(out.size())];
-        switch (pick(6)) {
+        switch (pick(7)) {
         case 0:
             if (!line.empty())
                 line[pick(line.size())] = kWords[pick(std::size(kWords))];
+            break;
+        case 6: // the last word: a file name, a size, a frame rate, a key
+            if (!line.empty())
+                line.back() = kWords[pick(std::size(kWords))];
             break;
         case 1:
             if (!line.empty())
@@ -129,13 +133,13 @@ std::string Mutate(const std::vector<std::vector<std::string>>& lines, std::mt19
                 char* end = nullptr;
                 const double at = std::strtod(word.c_str(), &end);
                 if (*end == '\0' && at >= 0 && at < 1000)
-                    word = std::to_string(at / 100);
+                    word = std::to_string(at / 20);
             }
             text += (i ? " " : "") + word;
         }
         text += '\n';
     }
-    return text + "at 0.25 close\n";
+    return text + "at 0.6 close\n";
 }
 
 std::vector<std::vector<std::string>> ShippedScenarioLines() {
