@@ -29,8 +29,10 @@ constexpr int kPadValues = (kMaxTaps + 1) * 4; // zeros after that row for the u
 
 // The loops below are written for the compiler's vectoriser: with GCC, let it weigh costs fully
 // even at -O2, and on x86-64 build an AVX2 copy beside the baseline (SSE2) one, picked when
-// the program starts.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+// the program starts. ThreadSanitizer builds keep one copy: the copy is picked by a resolver
+// that runs while the program is being loaded, before ThreadSanitizer's runtime is ready for the
+// instrumented code it would run.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
 #define VISTREL_VECTOR_CLONES                                                                      \
     __attribute__((target_clones("arch=x86-64-v3", "default"),                                     \
                    optimize("tree-vectorize", "vect-cost-model=dynamic")))
