@@ -1,5 +1,7 @@
 #include "tests/support/dialog_harness.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <opencv2/imgproc.hpp>
@@ -161,7 +163,10 @@ cv::Rect BoundsOf(const cv::Mat& image, const cv::Scalar& bgr, int tolerance) {
 }
 
 std::string TempPath(const std::string& name) {
-    const auto folder = std::filesystem::temp_directory_path() / "vistrel-tests";
+    // One folder per test process: test programs run side by side (ctest -j, several build
+    // trees on one machine) and must not overwrite each other's scenarios and screenshots.
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vistrel-tests-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     return (folder / name).string();
 }
