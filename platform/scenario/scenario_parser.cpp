@@ -194,37 +194,37 @@ struct EventVerb {
     Action (*read)(LineWords& words);
 };
 
+// Verbs that come in pairs: on and off, arrival and removal.
+template <bool kPlugged> Action ReadPlug(LineWords& w) {
+    return PlugInput{InputIndex(w), kPlugged};
+}
+template <bool kArrival> Action ReadUsbAnnouncement(LineWords& w) {
+    const UsbPair pair = w.read(kUsbPair, ReadUsbPair);
+    return AnnounceUsb{pair.vendor, pair.product, w.atEnd() ? "SIM" : w.word("a serial"), kArrival};
+}
+template <bool kArrival> Action ReadAudioAnnouncement(LineWords& w) {
+    return AnnounceAudio{w.word("a sound card id"), kArrival};
+}
+template <bool kResume> Action ReadPowerChange(LineWords&) {
+    return ChangePower{kResume};
+}
+template <unsigned kCommand> Action ReadSystemCommand(LineWords&) {
+    return SystemCommand{kCommand};
+}
+template <bool kAsTheyCome> Action ReadListBoxLog(LineWords& w) {
+    const int id = w.whole("a list box id from 0 to 65535", 0, kLargestControlId);
+    return SaveListBox{id, OutputFile(w), kAsTheyCome};
+}
+
 constexpr EventVerb kEventVerbs[] = {
-    {"plug",
-     [](LineWords& w) -> Action {
-         return PlugInput{InputIndex(w), true};
-     }},
-    {"unplug",
-     [](LineWords& w) -> Action {
-         return PlugInput{InputIndex(w), false};
-     }},
-    {"usb-arrival",
-     [](LineWords& w) -> Action {
-         const UsbPair pair = w.read(kUsbPair, ReadUsbPair);
-         return AnnounceUsb{pair.vendor, pair.product, w.atEnd() ? "SIM" : w.word("a serial"),
-                            true};
-     }},
-    {"usb-removal",
-     [](LineWords& w) -> Action {
-         const UsbPair pair = w.read(kUsbPair, ReadUsbPair);
-         return AnnounceUsb{pair.vendor, pair.product, w.atEnd() ? "SIM" : w.word("a serial"),
-                            false};
-     }},
-    {"audio-arrival",
-     [](LineWords& w) -> Action {
-         return AnnounceAudio{w.word("a sound card id"), true};
-     }},
-    {"audio-removal",
-     [](LineWords& w) -> Action {
-         return AnnounceAudio{w.word("a sound card id"), false};
-     }},
-    {"resume", [](LineWords&) -> Action { return ChangePower{true}; }},
-    {"suspend", [](LineWords&) -> Action { return ChangePower{false}; }},
+    {"plug", ReadPlug<true>},
+    {"unplug", ReadPlug<false>},
+    {"usb-arrival", ReadUsbAnnouncement<true>},
+    {"usb-removal", ReadUsbAnnouncement<false>},
+    {"audio-arrival", ReadAudioAnnouncement<true>},
+    {"audio-removal", ReadAudioAnnouncement<false>},
+    {"resume", ReadPowerChange<true>},
+    {"suspend", ReadPowerChange<false>},
     {"fault",
      [](LineWords& w) -> Action {
          const int input = InputIndex(w);
@@ -243,9 +243,9 @@ constexpr EventVerb kEventVerbs[] = {
                                 "from 1 to 255",
                                 ReadKey)};
      }},
-    {"maximize", [](LineWords&) -> Action { return SystemCommand{SC_MAXIMIZE}; }},
-    {"minimize", [](LineWords&) -> Action { return SystemCommand{SC_MINIMIZE}; }},
-    {"restore", [](LineWords&) -> Action { return SystemCommand{SC_RESTORE}; }},
+    {"maximize", ReadSystemCommand<SC_MAXIMIZE>},
+    {"minimize", ReadSystemCommand<SC_MINIMIZE>},
+    {"restore", ReadSystemCommand<SC_RESTORE>},
     {"resize",
      [](LineWords& w) -> Action {
          const char* expected = "a window width and height, from 1 to 1000000";
@@ -266,16 +266,8 @@ constexpr EventVerb kEventVerbs[] = {
                                                                : std::nullopt;
              })};
      }},
-    {"log",
-     [](LineWords& w) -> Action {
-         const int id = w.whole("a list box id from 0 to 65535", 0, kLargestControlId);
-         return SaveListBox{id, OutputFile(w), false};
-     }},
-    {"log-times",
-     [](LineWords& w) -> Action {
-         const int id = w.whole("a list box id from 0 to 65535", 0, kLargestControlId);
-         return SaveListBox{id, OutputFile(w), true};
-     }},
+    {"log", ReadListBoxLog<false>},
+    {"log-times", ReadListBoxLog<true>},
 };
 
 std::string VerbNames() {
