@@ -18,8 +18,8 @@ namespace {
 constexpr int kLargestCount = 1000000;          // frames, window sizes
 constexpr int kLargestControlId = 0xFFFF;       // control ids are 16-bit words in messages
 constexpr int kLargestCoordinate = 32767;       // client coordinates travel as 16-bit halves
-constexpr int kSmallestScreen = 64;             // what the dialog's layout still fits into
-constexpr int kLargestScreen = 8192;            // a maximized window's surface stays bounded
+constexpr int kSmallestScreen = 64;             // smaller headless screens are refused
+constexpr int kLargestScreen = 8192;            // a maximized window's surface: 256 MB at the most
 constexpr int kLargestPictureSide = 9999;       // what a simulated input draws
 constexpr double kLongestScenario = 24 * 3600.; // event times, seconds
 
