@@ -24,8 +24,7 @@ struct DibSource {
     int firstScan = 0;
     int endScan = 0;
 
-    // Images rows counted from the top, which is how drawing walks them.
-    int imageRowOfScan(int scan) const { return topDown ? scan : height - 1 - scan; }
+    // Image rows counted from the top, which is how drawing walks them.
     int scanOfImageRow(int row) const { return topDown ? row : height - 1 - row; }
     // Image rows [topRow, endRow) are present.
     int topRow() const { return topDown ? firstScan : height - endScan; }

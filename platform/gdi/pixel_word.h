@@ -13,8 +13,4 @@ inline uint32_t ColorrefFromWord(uint32_t word) {
     return WordFromColorref(word);
 }
 
-inline uint32_t WordFromBgr(const uint8_t* bgr) {
-    return uint32_t(bgr[0]) | uint32_t(bgr[1]) << 8 | uint32_t(bgr[2]) << 16;
-}
-
 } // namespace platform::gdi
