@@ -1,9 +1,10 @@
 // What one drawing call draws into: a snapshot of its DC's target, taken at the call.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
+#include <mutex>
 
+#include "platform/gdi/pixel_box.h"
 #include "platform/gdi/target.h"
 
 namespace platform::gdi {
@@ -13,28 +14,32 @@ using Canvas = DrawTarget;
 // False for an unknown DC or one without pixels.
 bool OpenCanvas(HDC dc, Canvas& out);
 
-// A half-open pixel rectangle in surface coordinates, wide enough for any logical rectangle.
-struct PixelBox {
-    int64_t left = 0, top = 0, right = 0, bottom = 0;
-    bool empty() const { return right <= left || bottom <= top; }
-    int64_t width() const { return right - left; }
-    int64_t height() const { return bottom - top; }
+// One drawing into a canvas, the only way primitives reach its pixels: holds the surface's
+// lock for its life and clips the wanted rectangle (surface pixels) to the drawable area once,
+// so a primitive only walks box(). A writing one records box() as drawn and touches the
+// surface when it ends, if anything was inside.
+class ClippedTarget {
+public:
+    enum class Access { Write, Read };
+    ClippedTarget(const Canvas& canvas, const PixelBox& wanted, Access access = Access::Write);
+    ~ClippedTarget();
+    ClippedTarget(const ClippedTarget&) = delete;
+    ClippedTarget& operator=(const ClippedTarget&) = delete;
+
+    const PixelBox& box() const { return m_box; }
+    bool empty() const { return m_box.empty(); }
+    // Row `y` of the surface, indexed by surface x; only box() may be touched.
+    uint32_t* row(int64_t y) { return m_surface.row(static_cast<int>(y)); }
+
+private:
+    Surface& m_surface;
+    std::unique_lock<std::mutex> m_lock;
+    PixelBox m_box;
+    bool m_writes;
 };
 
-inline PixelBox Intersect(const PixelBox& a, const PixelBox& b) {
-    PixelBox r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-               std::min(a.bottom, b.bottom)};
-    if (r.empty())
-        r = PixelBox{};
-    return r;
-}
-
-// The clip rectangle inside the surface's current bounds. The surface may be resized by its
-// window, so read this with the surface locked.
-inline PixelBox DrawableArea(const Canvas& canvas) {
-    const PixelBox bounds{0, 0, canvas.surface->width(), canvas.surface->height()};
-    return Intersect(
-        bounds, PixelBox{canvas.clip.left, canvas.clip.top, canvas.clip.right, canvas.clip.bottom});
-}
+// The part of `wanted` a ClippedTarget would get now, for work prepared without the lock
+// (HALFTONE resamples before it stores); the surface may shrink before the work is stored.
+PixelBox ClipToCanvas(const Canvas& canvas, const PixelBox& wanted);
 
 } // namespace platform::gdi

@@ -27,12 +27,9 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR, 
                           int64_t(std::min(rect->top, rect->bottom)) + canvas.origin.y,
                           int64_t(std::max(rect->left, rect->right)) + canvas.origin.x,
                           int64_t(std::max(rect->top, rect->bottom)) + canvas.origin.y};
-    {
-        std::lock_guard<std::mutex> lock(canvas.surface->mutex());
-        const PixelBox box = Intersect(wanted, DrawableArea(canvas));
-        for (int64_t py = box.top; py < box.bottom; ++py)
-            std::fill_n(canvas.surface->row(int(py)) + box.left, box.width(), word);
-    }
-    canvas.surface->touch();
+    ClippedTarget target(canvas, wanted);
+    const PixelBox& box = target.box();
+    for (int64_t py = box.top; py < box.bottom; ++py)
+        std::fill_n(target.row(py) + box.left, box.width(), word);
     return TRUE;
 }

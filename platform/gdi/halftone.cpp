@@ -208,13 +208,12 @@ template <int Step> void FilterRowAnyTaps(const float* v, const AreaTable& xs, u
 }
 
 void Store(const Canvas& canvas, const HalftoneBlock& block) {
-    Surface& surface = *canvas.surface;
-    std::lock_guard<std::mutex> lock(surface.mutex());
-    // The surface may have shrunk since the area was taken.
-    const PixelBox area = Intersect(DrawableArea(canvas), block.drawn);
+    // Clipped again: the surface may have shrunk since the area was taken.
+    ClippedTarget target(canvas, block.drawn);
+    const PixelBox& area = target.box();
     const size_t bytes = size_t(area.width()) * sizeof(uint32_t);
     for (int64_t py = area.top; py < area.bottom; ++py)
-        std::memcpy(surface.row(int(py)) + area.left,
+        std::memcpy(target.row(py) + area.left,
                     block.words + (py - block.area.top) * block.area.width() +
                         (area.left - block.area.left),
                     bytes);
@@ -279,11 +278,8 @@ void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAx
     if (x.destLen <= 0 || y.destLen <= 0 || x.srcLen <= 0 || y.srcLen <= 0)
         return;
     HalftoneBlock block;
-    {
-        std::lock_guard<std::mutex> lock(canvas.surface->mutex());
-        block.area = Intersect(DrawableArea(canvas),
-                               PixelBox{x.dest, y.dest, x.dest + x.destLen, y.dest + y.destLen});
-    }
+    block.area =
+        ClipToCanvas(canvas, PixelBox{x.dest, y.dest, x.dest + x.destLen, y.dest + y.destLen});
     if (block.area.empty())
         return;
     // Kept between drawings: the visible area of a window, not of the picture.
@@ -294,10 +290,8 @@ void DrawHalftone(const Canvas& canvas, const DibSource& source, const StretchAx
     block.words = words.data();
     if (!ResampleArea(source, x, y, block))
         FilterHalftone(source, x, y, block);
-    if (!block.drawn.empty()) {
+    if (!block.drawn.empty())
         Store(canvas, block);
-        canvas.surface->touch();
-    }
     // A rare huge drawing (a big memory bitmap) does not keep its block for the thread's life.
     constexpr size_t kKeptWords = 16 << 20; // more than a 4K screen
     if (words.size() > kKeptWords)

@@ -52,19 +52,14 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
     const Surface& pixels = *object->pixels;
     const int64_t left = int64_t(x) + canvas.origin.x;
     const int64_t top = int64_t(y) + canvas.origin.y;
-    {
-        std::lock_guard<std::mutex> lock(canvas.surface->mutex());
-        const PixelBox box =
-            Intersect(PixelBox{left, top, left + pixels.width(), top + pixels.height()},
-                      DrawableArea(canvas));
-        for (int64_t py = box.top; py < box.bottom; ++py) {
-            const uint32_t* from = pixels.row(int(py - top));
-            uint32_t* to = canvas.surface->row(int(py));
-            for (int64_t px = box.left; px < box.right; ++px)
-                to[px] = Blend(from[px - left], to[px]);
-        }
+    ClippedTarget target(canvas, PixelBox{left, top, left + pixels.width(), top + pixels.height()});
+    const PixelBox& box = target.box();
+    for (int64_t py = box.top; py < box.bottom; ++py) {
+        const uint32_t* from = pixels.row(int(py - top));
+        uint32_t* to = target.row(py);
+        for (int64_t px = box.left; px < box.right; ++px)
+            to[px] = Blend(from[px - left], to[px]);
     }
-    canvas.surface->touch();
     return TRUE;
 }
 

@@ -8,8 +8,10 @@ using namespace platform::gdi;
 
 namespace {
 
-bool Inside(const PixelBox& box, int64_t x, int64_t y) {
-    return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+PixelBox PixelAt(const Canvas& canvas, int x, int y) {
+    const int64_t sx = int64_t(x) + canvas.origin.x;
+    const int64_t sy = int64_t(y) + canvas.origin.y;
+    return PixelBox{sx, sy, sx + 1, sy + 1};
 }
 
 } // namespace
@@ -19,12 +21,10 @@ COLORREF GetPixel(HDC dc, int x, int y) {
     Canvas canvas;
     if (!OpenCanvas(dc, canvas))
         return CLR_INVALID;
-    const int64_t sx = int64_t(x) + canvas.origin.x;
-    const int64_t sy = int64_t(y) + canvas.origin.y;
-    std::lock_guard<std::mutex> lock(canvas.surface->mutex());
-    if (!Inside(DrawableArea(canvas), sx, sy))
+    ClippedTarget target(canvas, PixelAt(canvas, x, y), ClippedTarget::Access::Read);
+    if (target.empty())
         return CLR_INVALID;
-    return ColorrefFromWord(canvas.surface->row(int(sy))[sx] & 0x00FFFFFF);
+    return ColorrefFromWord(target.row(target.box().top)[target.box().left] & 0x00FFFFFF);
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
@@ -32,14 +32,9 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour) {
     Canvas canvas;
     if (!OpenCanvas(dc, canvas))
         return CLR_INVALID;
-    const int64_t sx = int64_t(x) + canvas.origin.x;
-    const int64_t sy = int64_t(y) + canvas.origin.y;
-    {
-        std::lock_guard<std::mutex> lock(canvas.surface->mutex());
-        if (!Inside(DrawableArea(canvas), sx, sy))
-            return CLR_INVALID;
-        canvas.surface->row(int(sy))[sx] = WordFromColorref(colour);
-    }
-    canvas.surface->touch();
+    ClippedTarget target(canvas, PixelAt(canvas, x, y));
+    if (target.empty())
+        return CLR_INVALID;
+    target.row(target.box().top)[target.box().left] = WordFromColorref(colour);
     return colour & 0x00FFFFFF;
 }

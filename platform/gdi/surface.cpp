@@ -26,11 +26,12 @@ Surface::Surface(int width, int height) {
     m_height = height;
     m_rows = reinterpret_cast<uint8_t*>(m_owned);
     m_stride = static_cast<ptrdiff_t>(width) * 4;
+    m_drawn = PixelBox{0, 0, m_width, m_height};
 }
 
 Surface::Surface(int width, int height, uint8_t* firstRow, ptrdiff_t stride)
     : m_width(std::max(width, 0)), m_height(std::max(height, 0)), m_rows(firstRow),
-      m_stride(stride) {}
+      m_stride(stride), m_drawn{0, 0, m_width, m_height} {}
 
 Surface::~Surface() {
     std::free(m_owned);
@@ -57,6 +58,7 @@ void Surface::resize(int width, int height) {
     m_stride = static_cast<ptrdiff_t>(width) * 4;
     m_width = width;
     m_height = height;
+    m_drawn = PixelBox{0, 0, m_width, m_height};
     touch();
 }
 

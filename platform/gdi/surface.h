@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "platform/gdi/pixel_box.h"
+
 namespace platform::gdi {
 
 // Pixels are 32-bit words 0x00RRGGBB (bytes B, G, R, X in memory), the layout of a 32-bit DIB.
@@ -36,6 +38,15 @@ public:
     uint64_t version() const { return m_version.load(std::memory_order_acquire); }
     void touch() { m_version.fetch_add(1, std::memory_order_acq_rel); }
 
+    // What changed since a presenter last took it, as one bounding box, so that it uploads
+    // only that. A new or resized surface has changed everywhere. Both with mutex() held.
+    void addDrawn(const PixelBox& box) { m_drawn = Union(m_drawn, box); }
+    PixelBox takeDrawn() {
+        const PixelBox drawn = Intersect(m_drawn, PixelBox{0, 0, m_width, m_height});
+        m_drawn = PixelBox{};
+        return drawn;
+    }
+
 private:
     int m_width = 0;
     int m_height = 0;
@@ -44,6 +55,7 @@ private:
     uint32_t* m_owned = nullptr;
     mutable std::mutex m_mutex;
     std::atomic<uint64_t> m_version{0};
+    PixelBox m_drawn;
 };
 
 } // namespace platform::gdi

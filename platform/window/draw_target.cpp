@@ -3,19 +3,15 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/gdi/canvas.h"
+#include "platform/gdi/pixel_word.h"
 #include "platform/win32/constants.h"
 #include "platform/window/thread_queue.h"
 
 namespace platform::window {
 namespace {
 
-RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (r.right <= r.left || r.bottom <= r.top)
-        return {0, 0, 0, 0};
-    return r;
-}
+using gdi::Intersect;
 
 bool ResolveTarget(HWND hwnd, gdi::DrawTarget& out) {
     std::lock_guard lock(TreeMutex());
@@ -70,25 +66,23 @@ void ConnectToGdi() {
 void FillTarget(const gdi::DrawTarget& target, RECT rect, COLORREF colour, bool frameOnly) {
     if (!target.surface)
         return;
-    const uint32_t pixel = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    RECT r{rect.left + target.origin.x, rect.top + target.origin.y, rect.right + target.origin.x,
-           rect.bottom + target.origin.y};
-    const RECT outer = r;
-    r = Intersect(r, target.clip);
-    if (r.right <= r.left)
-        return;
-    gdi::Surface& s = *target.surface;
-    {
-        std::lock_guard lock(s.mutex());
-        for (int y = r.top; y < r.bottom; ++y) {
-            uint32_t* row = s.row(y);
-            const bool edgeRow = y == outer.top || y == outer.bottom - 1;
-            for (int x = r.left; x < r.right; ++x)
-                if (!frameOnly || edgeRow || x == outer.left || x == outer.right - 1)
-                    row[x] = pixel;
+    const uint32_t pixel = gdi::WordFromColorref(colour);
+    const gdi::PixelBox outer{
+        int64_t(rect.left) + target.origin.x, int64_t(rect.top) + target.origin.y,
+        int64_t(rect.right) + target.origin.x, int64_t(rect.bottom) + target.origin.y};
+    gdi::ClippedTarget clipped(target, outer);
+    const gdi::PixelBox& r = clipped.box();
+    for (int64_t y = r.top; y < r.bottom; ++y) {
+        uint32_t* row = clipped.row(y);
+        const bool edgeRow = y == outer.top || y == outer.bottom - 1;
+        if (!frameOnly || edgeRow) {
+            std::fill(row + r.left, row + r.right, pixel);
+            continue;
         }
+        for (const int64_t x : {outer.left, outer.right - 1})
+            if (x >= r.left && x < r.right)
+                row[x] = pixel;
     }
-    s.touch();
 }
 
 } // namespace platform::window
