@@ -20,7 +20,7 @@ struct BackendEvents {
     std::function<void(HWND)> minimized;
     std::function<void(HWND)> maximized;
     std::function<void(HWND)> restored;
-    std::function<void(HWND)> exposed; // the desktop lost the window's pixels
+    std::function<void(HWND)> exposed;                     // the desktop lost the window's pixels
     std::function<void(HWND, int x, int y)> doubleClicked; // client coordinates
     std::function<void(HWND, int x, int y)> buttonDown;
     std::function<void(HWND, int x, int y)> buttonUp;
@@ -45,8 +45,9 @@ public:
     virtual void show(HWND hwnd, int showCommand) = 0; // SW_* values
     virtual void setIcon(HWND hwnd, const gdi::Surface& icon) = 0;
 
-    // Shows the surface's pixels; user-interface thread only.
-    virtual void present(HWND hwnd, const gdi::Surface& surface) = 0;
+    // Shows the surface's pixels, taking what was drawn since the last present (the surface's
+    // drawn box) as what changed; user-interface thread only.
+    virtual void present(HWND hwnd, gdi::Surface& surface) = 0;
 
     // Waits up to `timeoutMs` for desktop events or wake(), then delivers what arrived.
     virtual void pumpEvents(const BackendEvents& events, int timeoutMs) = 0;

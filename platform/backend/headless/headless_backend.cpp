@@ -53,7 +53,12 @@ void HeadlessBackend::setIcon(HWND hwnd, const gdi::Surface& icon) {
     m_windows[hwnd].iconHeight = icon.height();
 }
 
-void HeadlessBackend::present(HWND hwnd, const gdi::Surface& surface) {
+void HeadlessBackend::present(HWND hwnd, gdi::Surface& surface) {
+    {
+        // Nothing to upload here, but the drawn box is the presenter's to clear.
+        std::lock_guard pixels(surface.mutex());
+        surface.takeDrawn();
+    }
     std::lock_guard lock(m_mutex);
     WindowState& s = m_windows[hwnd];
     ++s.presents;

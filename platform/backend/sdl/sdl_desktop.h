@@ -63,7 +63,7 @@ public:
     void setTitle(HWND hwnd, const std::u16string& title) override;
     void show(HWND hwnd, int showCommand) override;
     void setIcon(HWND hwnd, const gdi::Surface& icon) override;
-    void present(HWND hwnd, const gdi::Surface& surface) override;
+    void present(HWND hwnd, gdi::Surface& surface) override;
     void pumpEvents(const BackendEvents& events, int timeoutMs) override;
     void wake() override;
 
