@@ -1,7 +1,7 @@
 // How long the desktop backend takes to show a frame-sized surface (upload and render) when
 // all of it was drawn since the last present, and when only a part was: a present uploads
-// only the drawn box. Needs a display:
-//   scripts/with-display --private taskset -c 1 build-rel/bench/sdl_present \
+// only the drawn box. Needs a display; alternated and repeated, one core:
+//   scripts/with-display --private taskset -c 1 build-rel/bench/sdl_present
 //     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 #include <benchmark/benchmark.h>
 
