@@ -207,7 +207,9 @@ TEST(Painting, RepaintWhileCapturingIsBlackUntilTheNextFrame) {
     sim->setInput(0, input);
     DialogRun run;
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.framesDelivered == 5 && s.readsInProgress; },
+        // The sixth read has started, so the fifth frame has been drawn: the pump draws a
+        // frame before it reads the next.
+        0, [](auto& s) { return s.framesDelivered == 5 && s.reads == 6 && s.readsInProgress; },
         std::chrono::seconds(5)));
     ASSERT_FALSE(IsBlack(run.videoPixels(), {100, 100, 100, 100}));
     run.onUi([&] {
