@@ -61,14 +61,6 @@ TEST_F(GeometryTest, FrameAndCaptionFollowTheStyle) {
     HWND modal = CreateWindowExW(WS_EX_DLGMODALFRAME, u"x", u"", WS_POPUP, 0, 0, 100, 100, nullptr,
                                  nullptr, nullptr, nullptr);
     EXPECT_EQ(ClientRect(modal), (RECT{0, 0, 94, 94}));
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), kScreenWidth);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), kScreenHeight);
-    EXPECT_EQ(GetSystemMetrics(SM_CXICON), 32);
-    EXPECT_EQ(GetSystemMetrics(SM_CYICON), 32);
-    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 23);
-    EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
-    EXPECT_EQ(GetSystemMetrics(SM_CXDLGFRAME), 3);
-    EXPECT_EQ(GetSystemMetrics(SM_CXBORDER), 1);
 }
 
 TEST_F(GeometryTest, MaximiseMinimiseRestoreSendTheirSizeTypes) {
@@ -99,18 +91,6 @@ TEST_F(GeometryTest, MaximiseMinimiseRestoreSendTheirSizeTypes) {
                                              {SIZE_MINIMIZED, 0, 0},
                                              {SIZE_MAXIMIZED, kScreenWidth, maxCy},
                                              {SIZE_RESTORED, 394, 271}}));
-}
-
-TEST_F(GeometryTest, SystemCommandsChangeTheShowState) {
-    HWND hwnd = Recorded(WS_CAPTION | WS_SYSMENU | WS_VISIBLE, {0, 0, 300, 200});
-    SendMessageW(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    EXPECT_TRUE(IsZoomed(hwnd));
-    SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE | 0x2, 0); // low bits are the system's
-    EXPECT_TRUE(IsIconic(hwnd));
-    SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    EXPECT_TRUE(IsZoomed(hwnd));
-    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST_F(GeometryTest, FullScreenSequenceOfTheViewer) {

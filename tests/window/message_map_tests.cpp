@@ -99,14 +99,6 @@ TEST_F(MessageMapTest, BaseClassMapHandlesWhatTheClassMapLacks) {
     EXPECT_EQ(wnd.calls.back(), "size 0 30x40");
 }
 
-TEST_F(MessageMapTest, UnmappedMessagesGetDefaultProcessing) {
-    SetWindowTextW(hwnd, u"new title");
-    WCHAR text[32];
-    GetWindowTextW(hwnd, text, 32);
-    EXPECT_EQ(std::u16string(text), u"new title");
-    EXPECT_EQ(backend().state(hwnd).title, u"new title");
-}
-
 TEST_F(MessageMapTest, DefaultInsideAHandlerRunsTheDefaultForThatMessage) {
     SendMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(hwnd)) << "a handler without Default() keeps the window";
