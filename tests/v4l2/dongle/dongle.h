@@ -1,11 +1,10 @@
-// A test dongle: a preloaded (or linked) library that makes /dev/video<N> answer the V4L2 calls
+// A test dongle: a preloaded (or linked) library that makes /dev/video0 answer the V4L2 calls
 // of OpenCV's backend as a uvcvideo USB HDMI capture device would, with a metadata node at
-// /dev/video<N+1>. Nothing happens until it is given a device table, through the environment
+// /dev/video1. Nothing happens until it is given a device table, through the environment
 // variable VISTREL_DONGLE (a child process) or Configure (this process).
 //
 // The table: entries separated by ';' or new lines, each one of
 //   card NAME                          the card name (default "USB3.0 HDMI Capture")
-//   node N                             the capture node's number (default 0)
 //   FOURCC WxH FPS [FPS...]            a discrete size and its rates, fastest first
 //   FOURCC WxH-WxH/SWxSH FPS [FPS...]  a stepwise range of sizes, each with these rates
 //   quiet AFTER FOR                    no frames from AFTER to AFTER+FOR seconds after the
@@ -14,7 +13,6 @@
 // Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with OpenCV.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,20 +27,11 @@ void GoQuiet(double seconds);
 void Unplug();
 void Replug();
 
-// Every call answered, in order, as "open /dev/video0", "S_FMT MJPG 1920x1080",
-// "S_PARM 60", "REQBUFS 4", "STREAMON", "close /dev/video0", ... The per-frame calls (QBUF,
-// DQBUF, poll, select) are only counted.
+// The calls that set the device up, in order: "open /dev/video0", "S_FMT MJPG 1920x1080",
+// "S_PARM 60", "REQBUFS 4", "STREAMON", "close capture node", ... (not the per-frame ones).
 std::vector<std::string> Calls();
 void ClearCalls();
 // Handles on the nodes that are open now.
 int OpenHandles();
-
-struct Stats {
-    uint64_t framesProduced = 0; // filled into a queued buffer
-    uint64_t framesDropped = 0;  // due while no buffer was queued
-    uint64_t dequeued = 0;
-    uint64_t polls = 0;
-};
-Stats GetStats();
 
 } // namespace dongle

@@ -74,11 +74,9 @@ void Device::ConfigureLocked(const std::string& text) {
 std::optional<Node> Device::NodeOf(const char* path) const {
     if (!m_configured || m_unplugged || !path)
         return std::nullopt;
-    const std::string capture = "/dev/video" + std::to_string(m_table.node);
-    const std::string meta = "/dev/video" + std::to_string(m_table.node + 1);
-    if (capture == path)
+    if (std::strcmp(path, "/dev/video0") == 0)
         return Node::Capture;
-    if (meta == path)
+    if (std::strcmp(path, "/dev/video1") == 0)
         return Node::Metadata;
     return std::nullopt;
 }
@@ -144,7 +142,7 @@ void Device::FillFormat(v4l2_format& f, const Format& format) const {
     pix.height = format.height;
     pix.field = V4L2_FIELD_NONE;
     pix.bytesperline = format.fourcc == V4L2_PIX_FMT_YUYV ? format.width * 2 : 0;
-    pix.sizeimage = FrameBufferSize(format.fourcc, format.width, format.height);
+    pix.sizeimage = FrameBufferSize(format.width, format.height);
     pix.colorspace = V4L2_COLORSPACE_SRGB;
 }
 
@@ -167,7 +165,6 @@ int Device::Ioctl(int fd, unsigned long request, void* arg) {
 
 int Device::MetadataIoctl(unsigned long request, void* arg) {
     if (request == VIDIOC_QUERYCAP) {
-        Record("QUERYCAP metadata");
         auto& caps = *static_cast<v4l2_capability*>(arg);
         FillCaps(caps);
         caps.device_caps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_EXT_PIX_FORMAT;
@@ -196,7 +193,6 @@ void Device::FillCaps(v4l2_capability& caps) const {
 int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg) {
     switch (request) {
     case VIDIOC_QUERYCAP: {
-        Record("QUERYCAP");
         auto& caps = *static_cast<v4l2_capability*>(arg);
         FillCaps(caps);
         caps.device_caps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_EXT_PIX_FORMAT;
@@ -204,7 +200,6 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     }
     case VIDIOC_ENUM_FMT: {
         auto& d = *static_cast<v4l2_fmtdesc*>(arg);
-        Record("ENUM_FMT " + std::to_string(d.index));
         if (d.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || d.index >= m_formats.size())
             return EINVAL;
         d.pixelformat = m_formats[d.index];
@@ -215,7 +210,6 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     }
     case VIDIOC_ENUM_FRAMESIZES: {
         auto& s = *static_cast<v4l2_frmsizeenum*>(arg);
-        Record("ENUM_FRAMESIZES " + Fourcc(s.pixel_format) + " " + std::to_string(s.index));
         std::vector<const SizeEntry*> sizes;
         for (const SizeEntry& e : m_table.sizes)
             if (e.fourcc == s.pixel_format)
@@ -235,8 +229,6 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     }
     case VIDIOC_ENUM_FRAMEINTERVALS: {
         auto& i = *static_cast<v4l2_frmivalenum*>(arg);
-        Record("ENUM_FRAMEINTERVALS " + Fourcc(i.pixel_format) + " " + std::to_string(i.width) +
-               "x" + std::to_string(i.height) + " " + std::to_string(i.index));
         const SizeEntry* e = EntryFor(i.pixel_format, i.width, i.height);
         if (!e || i.index >= e->fps.size())
             return EINVAL;
@@ -303,14 +295,14 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         FreeBuffers();
         r.count = std::min<uint32_t>(r.count, 32); // UVC_MAX_VIDEO_BUFFERS
         r.capabilities = V4L2_BUF_CAP_SUPPORTS_MMAP;
-        const size_t length = FrameBufferSize(m_format.fourcc, m_format.width, m_format.height);
+        const size_t length = FrameBufferSize(m_format.width, m_format.height);
         for (uint32_t i = 0; i < r.count; ++i) {
             Buffer b;
             b.memfd = memfd_create("dongle-buffer", MFD_CLOEXEC);
             if (b.memfd < 0 || ftruncate(b.memfd, length) != 0)
                 return ENOMEM;
             b.memory = static_cast<uint8_t*>(
-                real::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.memfd, 0));
+                ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.memfd, 0));
             b.length = length;
             m_buffers.push_back(b);
         }
@@ -361,7 +353,6 @@ int Device::BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_
     if (b.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
         return EINVAL;
     if (request == VIDIOC_DQBUF) {
-        ++m_stats.dequeued;
         while (m_done.empty()) {
             if (!m_streaming)
                 return EINVAL;
@@ -383,8 +374,6 @@ int Device::BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_
         if (std::find(m_queued.begin(), m_queued.end(), b.index) != m_queued.end())
             return EINVAL;
         m_queued.push_back(b.index);
-    } else {
-        Record("QUERYBUF " + std::to_string(b.index));
     }
     v4l2_buffer& info = buffer.info;
     info.index = b.index;
@@ -444,8 +433,8 @@ void Device::StopStreaming(Lock& lock) {
 
 void Device::FreeBuffers() {
     for (Buffer& b : m_buffers) {
-        real::munmap(b.memory, b.length);
-        real::close(b.memfd);
+        ::munmap(b.memory, b.length);
+        ::close(b.memfd); // the dongle's own close passes it on: this thread holds the lock
     }
     m_buffers.clear();
     m_queued.clear();
@@ -468,10 +457,8 @@ void Device::Produce() {
         const auto now = Clock::now();
         if (m_unplugged || (now >= m_quietFrom && now < m_quietUntil))
             continue;
-        if (m_queued.empty()) {
-            ++m_stats.framesDropped;
+        if (m_queued.empty())
             continue;
-        }
         Buffer& b = m_buffers[m_queued.front()];
         m_queued.pop_front();
         const std::vector<uint8_t>& picture = pictures[sequence % pictures.size()];
@@ -482,7 +469,6 @@ void Device::Produce() {
         b.info.sequence = sequence++;
         b.info.flags = (b.info.flags & ~V4L2_BUF_FLAG_QUEUED) | V4L2_BUF_FLAG_DONE;
         m_done.push_back(b.info.index);
-        ++m_stats.framesProduced;
         m_changed.notify_all();
     }
 }
@@ -525,7 +511,7 @@ std::string Device::DevFolder() {
         m_devFolder = folder;
         // Symbolic links, not files: making them opens nothing this library answers.
         static std::vector<std::string> made;
-        for (int n : {m_table.node, m_table.node + 1}) {
+        for (int n : {0, 1}) {
             made.push_back(m_devFolder + "/video" + std::to_string(n));
             symlink("/dev/null", made.back().c_str());
         }

@@ -20,13 +20,6 @@ namespace dongle {
 
 using Clock = std::chrono::steady_clock;
 
-// The C library's own calls, for the dongle's use (its own names are the ones it answers).
-namespace real {
-void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset);
-int munmap(void* addr, size_t length);
-int close(int fd);
-} // namespace real
-
 // Set while this thread holds the device's lock: C library calls made then (by the dongle
 // itself, or by a sanitizer writing a report) go straight on to the C library.
 extern thread_local bool t_holdsLock;
@@ -96,7 +89,6 @@ public:
 
     std::map<int, Handle> m_handles;
     std::vector<std::string> m_calls;
-    Stats m_stats;
     bool m_configured = false;
     bool m_unplugged = false;
     uint64_t m_plugGeneration = 0;

@@ -53,15 +53,7 @@ std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
         cv::imencode(".jpg", bgr, jpeg, {cv::IMWRITE_JPEG_QUALITY, 85});
         return jpeg;
     }
-    if (fourcc == V4L2_PIX_FMT_YUYV)
-        return Yuyv(bgr);
-    // Other formats: grey bytes of the size the format announces.
-    return std::vector<uint8_t>(FrameBufferSize(fourcc, width, height), 128);
-}
-
-size_t FrameBufferSize(uint32_t /*fourcc*/, int width, int height) {
-    // uvcvideo announces the largest frame: two bytes a pixel for YUYV, and as much for MJPG.
-    return static_cast<size_t>(width) * height * 2;
+    return Yuyv(bgr);
 }
 
 } // namespace dongle

@@ -23,7 +23,6 @@ struct SizeEntry {
 
 struct Table {
     std::string card = "USB3.0 HDMI Capture";
-    int node = 0;
     std::vector<SizeEntry> sizes;
     double quietAfter = -1, quietFor = 0;
     std::string logPath;
@@ -33,6 +32,9 @@ struct Table {
 Table ParseTable(const std::string& text);
 
 std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k);
-size_t FrameBufferSize(uint32_t fourcc, int width, int height);
+// uvcvideo announces the largest frame: two bytes a pixel for YUYV, and as much for MJPG.
+inline size_t FrameBufferSize(int width, int height) {
+    return size_t(width) * height * 2;
+}
 
 } // namespace dongle

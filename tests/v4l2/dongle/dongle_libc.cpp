@@ -15,7 +15,6 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 #include "dongle_device.h"
 
@@ -72,7 +71,6 @@ int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
     Device& device = Device::Get();
     const auto deadline = dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(device.mutex());
-    ++device.m_stats.polls;
     for (;;) {
         int ready = 0;
         bool others = false;
@@ -143,38 +141,20 @@ int SelectAll(int nfds, fd_set* in, fd_set* out, fd_set* except, int timeoutMs) 
     return result < 0 ? result : ready;
 }
 
-std::set<void*>& AppMappings() {
-    static auto* mappings = new std::set<void*>;
-    return *mappings;
-}
-
 } // namespace
 
 extern "C" {
 
 // The mode argument is read whether or not the flags ask for it, as the C library does.
-#define OPEN_NODE_OR(real_call)                                                                    \
-    va_list args;                                                                                  \
-    va_start(args, flags);                                                                         \
-    const mode_t mode = va_arg(args, mode_t);                                                      \
-    va_end(args);                                                                                  \
-    bool handled;                                                                                  \
-    const int fd = OpenNode(path, flags, &handled);                                                \
-    return handled ? fd : real_call
-
 int open(const char* path, int flags, ...) {
     REAL(open);
-    OPEN_NODE_OR(real_open(path, flags, mode));
-}
-
-int open64(const char* path, int flags, ...) {
-    REAL(open64);
-    OPEN_NODE_OR(real_open64(path, flags, mode));
-}
-
-int openat(int dir, const char* path, int flags, ...) {
-    REAL(openat);
-    OPEN_NODE_OR(real_openat(dir, path, flags, mode));
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    return handled ? fd : real_open(path, flags, mode);
 }
 
 int close(int fd) {
@@ -213,28 +193,11 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
     Device& device = Device::Get();
     std::lock_guard lock(device.mutex());
     const int memfd = device.BufferMemfd(offset);
-    device.Record("mmap " + std::to_string(offset / Device::kOffsetStep));
     if (device.m_unplugged || memfd < 0) {
         errno = device.m_unplugged ? ENODEV : EINVAL;
         return MAP_FAILED;
     }
-    void* mapped = real_mmap(addr, length, prot, flags, memfd, 0);
-    if (mapped != MAP_FAILED)
-        AppMappings().insert(mapped);
-    return mapped;
-}
-
-int munmap(void* addr, size_t length) {
-    REAL(munmap);
-    if (dongle::t_holdsLock)
-        return real_munmap(addr, length);
-    Device& device = Device::Get();
-    {
-        std::lock_guard lock(device.mutex());
-        if (AppMappings().erase(addr))
-            device.Record("munmap");
-    }
-    return real_munmap(addr, length);
+    return real_mmap(addr, length, prot, flags, memfd, 0);
 }
 
 int poll(pollfd* fds, nfds_t count, int timeoutMs) {
@@ -251,17 +214,6 @@ int select(int nfds, fd_set* in, fd_set* out, fd_set* except, timeval* timeout) 
         return real_select(nfds, in, out, except, timeout);
     const int ms = timeout ? int(timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000) : -1;
     return SelectAll(nfds, in, out, except, ms);
-}
-
-ssize_t read(int fd, void* buffer, size_t count) {
-    REAL(read);
-    if (!IsHandle(fd))
-        return real_read(fd, buffer, count);
-    Device& device = Device::Get();
-    std::lock_guard lock(device.mutex());
-    device.Record("read");
-    errno = EINVAL; // uvcvideo streams only: no read() I/O
-    return -1;
 }
 
 // The listing scans /dev: it sees a folder holding just the dongle's two node names.
@@ -283,21 +235,6 @@ DIR* opendir(const char* name) {
 } // extern "C"
 
 namespace dongle {
-
-namespace real {
-void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
-    REAL(mmap);
-    return real_mmap(addr, length, prot, flags, fd, offset);
-}
-int munmap(void* addr, size_t length) {
-    REAL(munmap);
-    return real_munmap(addr, length);
-}
-int close(int fd) {
-    REAL(close);
-    return real_close(fd);
-}
-} // namespace real
 
 void Configure(const std::string& table) {
     Device& device = Device::Get();
@@ -343,12 +280,6 @@ int OpenHandles() {
     Device& device = Device::Get();
     std::lock_guard lock(device.mutex());
     return static_cast<int>(device.m_handles.size());
-}
-
-Stats GetStats() {
-    Device& device = Device::Get();
-    std::lock_guard lock(device.mutex());
-    return device.m_stats;
 }
 
 } // namespace dongle

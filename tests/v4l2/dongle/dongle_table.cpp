@@ -33,8 +33,6 @@ Table ParseTable(const std::string& text) {
             continue;
         if (word == "card") {
             std::getline(in >> std::ws, table.card);
-        } else if (word == "node") {
-            in >> table.node;
         } else if (word == "quiet") {
             in >> table.quietAfter >> table.quietFor;
         } else if (word == "log") {
