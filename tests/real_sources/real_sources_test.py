@@ -43,48 +43,24 @@ def write_ppm(path, rgb, width=320, height=180):
         f.write(b"P6\n%d %d\n255\n" % (width, height) + bytes(rgb) * (width * height))
 
 
-def read_ppm(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        if data[at:at + 1] == b"#":
-            at = data.index(b"\n", at)
-            continue
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[at + 1:at + 1 + width * height * 3]
-
-
 def picture(path):
-    """'dongle', 'webcam', 'no-signal' or 'other' for a screenshot of the window."""
-    width, height, pixels = read_ppm(path)
-    total = width * height
+    """'dongle', 'webcam', 'no-signal' or 'other' for a screenshot of the window (OpenCV's PPM:
+    "P6 W H 255" and the pixels after one white space)."""
+    with open(path, "rb") as f:
+        _, width, height, rest = f.read().split(maxsplit=3)
+    pixels, total = rest[4:], int(width) * int(height)
     near = lambda p, c: all(abs(p[i] - c[i]) < 40 for i in range(3))  # noqa: E731
     counts = {"blue": 0, "green": 0, "black": 0, "red": 0}
-    for i in range(0, len(pixels), 3):
-        p = pixels[i:i + 3]
-        if near(p, BLUE):
-            counts["blue"] += 1
-        elif near(p, GREEN):
-            counts["green"] += 1
-        elif p[0] < 20 and p[1] < 20 and p[2] < 20:
-            counts["black"] += 1
-        elif p[0] > 180 and p[1] < 80 and p[2] < 80:
-            counts["red"] += 1
+    for p in (pixels[i:i + 3] for i in range(0, 3 * total, 3)):
+        kind = ("blue" if near(p, BLUE) else "green" if near(p, GREEN)
+                else "black" if max(p) < 20 else "red" if p[0] > 180 and max(p[1:]) < 80 else None)
+        if kind:
+            counts[kind] += 1
     if counts["blue"] > total * 0.3:
         return "dongle"
     if counts["green"] > total * 0.3:
         return "webcam"
-    if counts["black"] > total * 0.5 and counts["red"] > 50:
-        return "no-signal"
-    return "other"
+    return "no-signal" if counts["black"] > total * 0.5 and counts["red"] > 50 else "other"
 
 
 class UsbDevice:
