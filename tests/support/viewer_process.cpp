@@ -30,11 +30,16 @@ std::string Shell(const std::string& command) {
 }
 
 ViewerProcess::ViewerProcess(const std::string& binary, const std::vector<std::string>& env) {
-    std::vector<std::string> entries;
+    std::vector<std::string> entries = env;
+    auto overridden = [&](const char* e) {
+        for (const std::string& given : env)
+            if (std::strncmp(e, given.c_str(), given.find('=') + 1) == 0)
+                return true;
+        return false;
+    };
     for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "VISTREL_", 8) != 0)
+        if (std::strncmp(*e, "VISTREL_", 8) != 0 && !overridden(*e))
             entries.emplace_back(*e);
-    entries.insert(entries.end(), env.begin(), env.end());
     std::vector<char*> envp;
     for (auto& e : entries)
         envp.push_back(e.data());

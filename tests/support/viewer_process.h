@@ -22,8 +22,8 @@ struct Geometry {
 
 class ViewerProcess {
 public:
-    // Starts `binary` with this process's environment less every VISTREL_ variable, plus `env`
-    // ("NAME=value" entries).
+    // Starts `binary` with `env` ("NAME=value" entries) and what else this process has, less
+    // every VISTREL_ variable.
     ViewerProcess(const std::string& binary, const std::vector<std::string>& env);
     ~ViewerProcess(); // kills the program if it still runs
     ViewerProcess(const ViewerProcess&) = delete;
