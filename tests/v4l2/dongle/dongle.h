@@ -13,6 +13,7 @@
 // Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with OpenCV.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,12 @@ std::vector<std::string> Calls();
 void ClearCalls();
 // Handles on the nodes that are open now.
 int OpenHandles();
+
+// Frames filled into a queued buffer, and frames due while no buffer was queued (for the
+// pump's benchmark).
+struct Stats {
+    uint64_t framesProduced = 0, framesDropped = 0;
+};
+Stats GetStats();
 
 } // namespace dongle

@@ -133,9 +133,7 @@ Device::Format Device::Closest(uint32_t fourcc, int width, int height) const {
 }
 
 void Device::FillFormat(v4l2_format& f, const Format& format) const {
-    const uint32_t type = f.type;
     std::memset(&f.fmt, 0, sizeof f.fmt);
-    f.type = type;
     v4l2_pix_format& pix = f.fmt.pix;
     pix.pixelformat = format.fourcc;
     pix.width = format.width;
@@ -237,8 +235,7 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         return 0;
     }
     case VIDIOC_G_FMT:
-    case VIDIOC_S_FMT:
-    case VIDIOC_TRY_FMT: {
+    case VIDIOC_S_FMT: {
         auto& f = *static_cast<v4l2_format*>(arg);
         if (f.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
             return EINVAL;
@@ -247,17 +244,13 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
             return 0;
         }
         const v4l2_pix_format& pix = f.fmt.pix;
-        const bool set = request == VIDIOC_S_FMT;
-        Record(std::string(set ? "S_FMT " : "TRY_FMT ") + Fourcc(pix.pixelformat) + " " +
-               std::to_string(pix.width) + "x" + std::to_string(pix.height));
-        if (set && !m_buffers.empty())
+        Record("S_FMT " + Fourcc(pix.pixelformat) + " " + std::to_string(pix.width) + "x" +
+               std::to_string(pix.height));
+        if (!m_buffers.empty())
             return EBUSY; // uvcvideo: no format change while buffers are allocated
-        const Format granted = Closest(pix.pixelformat, pix.width, pix.height);
-        FillFormat(f, granted);
-        if (set) {
-            m_format = granted;
-            m_fps = EntryFor(granted.fourcc, granted.width, granted.height)->fps.front();
-        }
+        m_format = Closest(pix.pixelformat, pix.width, pix.height);
+        m_fps = EntryFor(m_format.fourcc, m_format.width, m_format.height)->fps.front();
+        FillFormat(f, m_format);
         return 0;
     }
     case VIDIOC_G_PARM:
@@ -323,23 +316,6 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         Record("STREAMOFF");
         StopStreaming(lock);
         return 0;
-    case VIDIOC_G_INPUT:
-        *static_cast<int*>(arg) = 0;
-        return 0;
-    case VIDIOC_S_INPUT:
-        return *static_cast<int*>(arg) == 0 ? 0 : EINVAL;
-    case VIDIOC_ENUMINPUT: {
-        auto& in = *static_cast<v4l2_input*>(arg);
-        if (in.index != 0)
-            return EINVAL;
-        Copy(in.name, "Camera 1");
-        in.type = V4L2_INPUT_TYPE_CAMERA;
-        return 0;
-    }
-    case VIDIOC_QUERYCTRL:
-    case VIDIOC_G_CTRL:
-    case VIDIOC_S_CTRL:
-        return EINVAL; // no controls
     default: {
         char text[48];
         std::snprintf(text, sizeof text, "unknown ioctl %#lx", request);
@@ -457,8 +433,10 @@ void Device::Produce() {
         const auto now = Clock::now();
         if (m_unplugged || (now >= m_quietFrom && now < m_quietUntil))
             continue;
-        if (m_queued.empty())
+        if (m_queued.empty()) {
+            ++m_stats.framesDropped;
             continue;
+        }
         Buffer& b = m_buffers[m_queued.front()];
         m_queued.pop_front();
         const std::vector<uint8_t>& picture = pictures[sequence % pictures.size()];
@@ -469,6 +447,7 @@ void Device::Produce() {
         b.info.sequence = sequence++;
         b.info.flags = (b.info.flags & ~V4L2_BUF_FLAG_QUEUED) | V4L2_BUF_FLAG_DONE;
         m_done.push_back(b.info.index);
+        ++m_stats.framesProduced;
         m_changed.notify_all();
     }
 }

@@ -89,6 +89,7 @@ public:
 
     std::map<int, Handle> m_handles;
     std::vector<std::string> m_calls;
+    Stats m_stats;
     bool m_configured = false;
     bool m_unplugged = false;
     uint64_t m_plugGeneration = 0;

@@ -282,4 +282,10 @@ int OpenHandles() {
     return static_cast<int>(device.m_handles.size());
 }
 
+Stats GetStats() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return device.m_stats;
+}
+
 } // namespace dongle
