@@ -1,25 +1,11 @@
-// Values the desktop has no use for, and no backend without a real display.
+// No backend without a real display: the program falls back to headless on a null result.
 #include <gtest/gtest.h>
-
-#include <SDL_keycode.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "platform/backend/sdl/desktop_style.h"
-#include "platform/backend/sdl/key_map.h"
 #include "platform/backend/sdl/sdl_backend.h"
 
-using namespace platform::sdl;
-
-TEST(Mapping, UnknownCommandsShowAndUnknownKeysAreNone) {
-    EXPECT_EQ(ShowActionOf(12345), ShowAction::Show);
-    EXPECT_EQ(ShowActionOf(-1), ShowAction::Show);
-    for (int key : {int(SDLK_F13), int(SDLK_UNKNOWN), -5})
-        EXPECT_EQ(VirtualKeyFromSdl(key), 0u) << key;
-}
-
-// Backend selection falls back to headless on a null result.
 TEST(CreateSdlBackend, NullWithoutADisplay) {
     const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     unsetenv("DISPLAY");
