@@ -98,21 +98,6 @@ TEST_F(VideoCaptureTest, ReleaseOrDestroyLeavesAStuckReadItsSource) {
     }
 }
 
-TEST_F(VideoCaptureTest, TwoReadersNeverReadAtOnce) {
-    add(0);
-    ASSERT_TRUE(capture.open(0));
-    auto readMany = [this] {
-        cv::Mat local;
-        for (int i = 0; i < 300; ++i)
-            ASSERT_TRUE(capture.read(local));
-    };
-    std::thread a(readMany), b(readMany);
-    a.join();
-    b.join();
-    EXPECT_EQ(sim->stats(0).maxConcurrentReads, 1);
-    EXPECT_EQ(sim->stats(0).framesDelivered, 600u);
-}
-
 // Readers and an opener hammer one capture; every device must see one read at a time and
 // end with no source left open.
 TEST_F(VideoCaptureTest, StressOpenReleaseAndReads) {
