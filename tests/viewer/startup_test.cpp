@@ -3,8 +3,6 @@
 
 #include <unistd.h>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "tests/support/dialog_harness.h"
 
 using namespace testing_support;
@@ -21,8 +19,6 @@ TEST(StartUp, WithoutDevicesShowsNoSignalAndStartsNoPump) {
     // The picture covers the middle of the area, the black frame is around it.
     const cv::Mat pixels = run.videoPixels();
     ASSERT_FALSE(pixels.empty());
-    if (const char* shot = std::getenv("VISTREL_TEST_SHOT"))
-        cv::imwrite(shot, pixels);
     EXPECT_TRUE(IsBlack(pixels, {0, 0, 20, 20}));
     EXPECT_GT(CountPixels(pixels, cv::Scalar(30, 30, 230)), 100) << "the red cross of dis.jpg";
 }
@@ -105,10 +101,6 @@ TEST(StartUp, NoSignalPicturePathIsBesideTheExecutable) {
     expected = expected.substr(0, expected.rfind('/') + 1) + "res/dis.jpg";
     CVelvoraDlg dialog;
     EXPECT_EQ(dialog.m_noSignalPicturePath, expected);
-    EXPECT_EQ(dialog.m_fullScreen, 0);
-    EXPECT_EQ(dialog.m_stopPump.load(), 0);
-    EXPECT_FALSE(dialog.m_devicePresent);
-    EXPECT_NE(dialog.m_hIcon, nullptr);
 }
 
 TEST(StartUp, SystemMenuGainsTheAboutEntryUnderASeparator) {

@@ -214,28 +214,4 @@ TEST_F(DialogTest, EndDialogDuringInitReturnsWithoutShowing) {
     EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
 
-TEST_F(DialogTest, SystemMenuCanBeExtended) {
-    ViewerLikeDialog dialog;
-    dialog.onShown = [](ViewerLikeDialog& d) {
-        CMenu* menu = d.GetSystemMenu(FALSE);
-        ASSERT_NE(menu, nullptr);
-        const int before = menu->GetMenuItemCount();
-        EXPECT_GT(before, 0);
-        menu->AppendMenu(MF_SEPARATOR);
-        menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, u"关于 Velvora(&A)...");
-        EXPECT_EQ(menu->GetMenuItemCount(), before + 2);
-        EXPECT_EQ(menu->GetMenuItemID(before), 0u);
-        EXPECT_EQ(menu->GetMenuItemID(before + 1), (UINT)IDM_ABOUTBOX);
-        WCHAR text[32];
-        EXPECT_EQ(GetMenuStringW(menu->m_hMenu, IDM_ABOUTBOX, text, 32, MF_BYCOMMAND), 17);
-        EXPECT_EQ(std::u16string(text), u"关于 Velvora(&A)...");
-        EXPECT_EQ(d.GetSystemMenu(FALSE), menu) << "the same menu each time";
-        // The entry has no action of its own: default processing ignores it.
-        d.SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-        EXPECT_TRUE(IsWindow(d.m_hWnd));
-        d.EndDialog(IDOK);
-    };
-    EXPECT_EQ(Run(dialog), IDOK);
-}
-
 } // namespace
