@@ -1,8 +1,7 @@
-// The application object, the framework's entry, and what start-up only records.
+// The application object, the framework's entry, and the start-up calls it only accepts.
 #include <vector>
 
 #include "platform/afxwin.h"
-#include "platform/framework/records.h"
 #include "platform/window/message_loop.h"
 
 namespace {
@@ -22,11 +21,6 @@ bool AnyWindowLeft() {
 
 } // namespace
 
-platform::framework::Records& platform::framework::FrameworkRecords() {
-    static Records records;
-    return records;
-}
-
 CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName) {
     g_app = this;
 }
@@ -45,7 +39,6 @@ int CWinApp::ExitInstance() {
 
 void CWinApp::SetRegistryKey(LPCWSTR key) {
     m_registryKey = key ? key : u"";
-    platform::framework::FrameworkRecords().registryKey = m_registryKey;
 }
 
 void CWinApp::OnHelp() {}
@@ -60,9 +53,7 @@ CWnd* AfxGetMainWnd() {
     return g_app ? g_app->m_pMainWnd : nullptr;
 }
 
-void AfxEnableControlContainer(void*) {
-    ++platform::framework::FrameworkRecords().controlContainerCalls;
-}
+void AfxEnableControlContainer(void*) {}
 
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     CWinApp* app = AfxGetApp();
@@ -86,21 +77,10 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     return app->ExitInstance();
 }
 
-CShellManager::CShellManager() {
-    auto& records = platform::framework::FrameworkRecords();
-    ++records.shellManagersCreated;
-    ++records.shellManagersAlive;
-}
-
-CShellManager::~CShellManager() {
-    --platform::framework::FrameworkRecords().shellManagersAlive;
-}
+CShellManager::CShellManager() {}
+CShellManager::~CShellManager() {}
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* controls) {
-    auto& records = platform::framework::FrameworkRecords();
-    ++records.commonControlsCalls;
-    if (!controls || controls->dwSize != sizeof(INITCOMMONCONTROLSEX))
-        return FALSE;
-    records.commonControlsClasses |= controls->dwICC;
-    return TRUE;
+    // Nothing to set up: the controls are always there. Only a well-formed request succeeds.
+    return controls && controls->dwSize == sizeof(INITCOMMONCONTROLSEX);
 }

@@ -29,7 +29,6 @@ public:
 
     CListBox m_eventLog;
     std::vector<std::string> seen;
-    bool swallowEscape = false;
     bool endInInit = false;
     std::function<void(ViewerLikeDialog&)> onShown; // runs once the loop is running
 
@@ -50,16 +49,9 @@ public:
         if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) {
             seen.push_back((msg->hwnd == m_hWnd ? "pre dialog " : "pre child ") +
                            std::to_string(msg->message));
-            if (swallowEscape && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
-                return TRUE;
         }
         return CDialog::PreTranslateMessage(msg);
     }
-
-    afx_msg void OnLButtonDblClk(UINT, CPoint point) {
-        seen.push_back("dblclk " + std::to_string(point.x) + "," + std::to_string(point.y));
-    }
-    afx_msg void OnKeyUp() {}
 
 protected:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
@@ -67,12 +59,7 @@ protected:
         CDialog::DoDataExchange(dx);
         DDX_Control(dx, IDC_EVENT_LOG, m_eventLog);
     }
-    DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(ViewerLikeDialog, CDialog)
-ON_WM_LBUTTONDBLCLK()
-END_MESSAGE_MAP()
 
 class DialogTest : public WindowTest {
 protected:
@@ -162,29 +149,6 @@ TEST_F(DialogTest, CloseBoxEndsTheDialogWithCancel) {
     EXPECT_TRUE(backend().state(hwnd).destroyed);
 }
 
-TEST_F(DialogTest, EscapeCancelsAndEnterConfirmsUnlessPreTranslateTakesThem) {
-    ViewerLikeDialog escape;
-    escape.onShown = [this](ViewerLikeDialog& d) {
-        backend().injectKey(d.m_hWnd, VK_ESCAPE, true);
-    };
-    EXPECT_EQ(Run(escape), IDCANCEL);
-
-    ViewerLikeDialog enter;
-    enter.onShown = [this](ViewerLikeDialog& d) { backend().injectKey(d.m_hWnd, VK_RETURN, true); };
-    EXPECT_EQ(Run(enter), IDOK);
-
-    ViewerLikeDialog swallowing;
-    swallowing.swallowEscape = true;
-    swallowing.onShown = [](ViewerLikeDialog& d) {
-        PostMessageW(d.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-        // Runs after the key was handled, as tasks wait for queued messages.
-        platform::PostToUiThreadAfter(50, [&d] { d.EndDialog(123); });
-    };
-    EXPECT_EQ(Run(swallowing), 123);
-    EXPECT_NE(std::find(swallowing.seen.begin(), swallowing.seen.end(), "pre dialog 256"),
-              swallowing.seen.end());
-}
-
 TEST_F(DialogTest, PreTranslateSeesMessagesForChildren) {
     ViewerLikeDialog dialog;
     dialog.onShown = [](ViewerLikeDialog& d) {
@@ -194,17 +158,6 @@ TEST_F(DialogTest, PreTranslateSeesMessagesForChildren) {
     EXPECT_EQ(Run(dialog), IDCANCEL);
     EXPECT_EQ(dialog.seen[2], "pre child 257");
     EXPECT_EQ(dialog.seen[3], "pre dialog 256");
-}
-
-TEST_F(DialogTest, DoubleClickOnTheVideoAreaReachesTheDialog) {
-    ViewerLikeDialog dialog;
-    dialog.onShown = [this](ViewerLikeDialog& d) {
-        backend().injectDoubleClick(d.m_hWnd, 20, 400); // over the video area and the hidden log
-        platform::PostToUiThreadAfter(50, [&d] { d.EndDialog(IDOK); });
-    };
-    EXPECT_EQ(Run(dialog), IDOK);
-    EXPECT_NE(std::find(dialog.seen.begin(), dialog.seen.end(), "dblclk 20,400"),
-              dialog.seen.end());
 }
 
 TEST_F(DialogTest, EndDialogDuringInitReturnsWithoutShowing) {

@@ -40,29 +40,6 @@ protected:
     std::vector<SizeEvent> sizes;
 };
 
-TEST_F(GeometryTest, FrameAndCaptionFollowTheStyle) {
-    const RECT r{10, 20, 210, 220};
-    struct Case {
-        DWORD style;
-        RECT client;
-    } cases[] = {
-        {WS_POPUP, {0, 0, 200, 200}},
-        {WS_POPUP | WS_BORDER, {0, 0, 198, 198}},
-        {WS_POPUP | WS_DLGFRAME, {0, 0, 194, 194}},
-        {WS_CAPTION, {0, 0, 194, 171}},
-        {WS_CAPTION | WS_THICKFRAME, {0, 0, 192, 169}},
-    };
-    for (const Case& c : cases) {
-        HWND hwnd = TopLevel((LONG)c.style, r);
-        EXPECT_EQ(ClientRect(hwnd), c.client) << std::hex << c.style;
-        EXPECT_EQ(WindowRect(hwnd), r);
-        DestroyWindow(hwnd);
-    }
-    HWND modal = CreateWindowExW(WS_EX_DLGMODALFRAME, u"x", u"", WS_POPUP, 0, 0, 100, 100, nullptr,
-                                 nullptr, nullptr, nullptr);
-    EXPECT_EQ(ClientRect(modal), (RECT{0, 0, 94, 94}));
-}
-
 TEST_F(GeometryTest, MaximiseMinimiseRestoreSendTheirSizeTypes) {
     const LONG style = WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_VISIBLE;
     HWND hwnd = Recorded(style, {100, 100, 500, 400});

@@ -1,5 +1,5 @@
-// Painting: WM_PAINT order and validation, the controls' own drawing, device contexts of
-// child windows, and presentation of drawings made on other threads.
+// Painting: WM_PAINT order and validation, device contexts of child windows, and presentation
+// of drawings made on other threads.
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -34,23 +34,6 @@ void FillWhite(HWND hwnd) {
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     ReleaseDC(hwnd, dc);
 }
-
-class PaintingWnd : public CWnd {
-public:
-    int paints = 0;
-    afx_msg void OnPaint() {
-        ++paints;
-        CPaintDC dc(this);
-        RECT r{2, 2, 6, 6};
-        dc.FillSolidRect(&r, RGB(0, 0, 255));
-        dc.FillSolidRect(8, 8, 2, 2, RGB(0, 255, 0));
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(PaintingWnd, CWnd)
-ON_WM_PAINT()
-END_MESSAGE_MAP()
 
 class PaintTest : public WindowTest {
 protected:
@@ -111,27 +94,6 @@ TEST_F(PaintTest, DeviceContextOfAChildIsClippedToIt) {
     EXPECT_EQ(Pixel(parent, 150, 90), 0u);
 }
 
-TEST_F(PaintTest, BlackFrameStaticAndHiddenListBox) {
-    HWND parent = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 100, 100});
-    platform::PumpUiThread();
-    FillWhite(parent);
-    Child(parent, u"Static", 1, WS_VISIBLE | SS_BLACKFRAME, {10, 10, 30, 30});
-    HWND list = Child(parent, u"ListBox", 2, WS_BORDER, {40, 40, 90, 90});
-    SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)u"entry");
-    InvalidateRect(list, nullptr, TRUE);
-    platform::PumpUiThread();
-    EXPECT_EQ(Pixel(parent, 10, 10), 0u);
-    EXPECT_EQ(Pixel(parent, 29, 20), 0u);
-    EXPECT_EQ(Pixel(parent, 20, 20), 0xFFFFFFu) << "the frame's inside stays as it was";
-    EXPECT_EQ(Pixel(parent, 40, 40), 0xFFFFFFu) << "a hidden list box draws nothing";
-    EXPECT_EQ(Pixel(parent, 60, 60), 0xFFFFFFu);
-    HDC dc = GetDC(list);
-    RECT clip{1, 1, 1, 1};
-    platform::gdi::SurfaceOfDC(dc, &clip);
-    ReleaseDC(list, dc);
-    EXPECT_TRUE(clip.right <= clip.left) << "nor can anyone draw into it";
-}
-
 TEST_F(PaintTest, DrawingFromAnotherThreadIsPresented) {
     HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 64, 64});
     platform::PumpUiThread();
@@ -154,19 +116,6 @@ TEST_F(PaintTest, SurfaceFollowsTheClientSize) {
     EXPECT_EQ(surface->height(), 16);
     EXPECT_EQ(surface->row(15)[63], 0xFFFFFFu) << "what overlaps is kept";
     EXPECT_EQ(surface->row(0)[64], 0u) << "new pixels are black";
-}
-
-TEST_F(PaintTest, PaintDcFillsAsTheFrameworkDoes) {
-    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 16, 16});
-    PaintingWnd wnd;
-    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
-    platform::PumpUiThread();
-    EXPECT_EQ(wnd.paints, 1);
-    EXPECT_EQ(Pixel(hwnd, 2, 2), 0x0000FFu);
-    EXPECT_EQ(Pixel(hwnd, 5, 5), 0x0000FFu);
-    EXPECT_EQ(Pixel(hwnd, 6, 6), 0u);
-    EXPECT_EQ(Pixel(hwnd, 9, 9), 0x00FF00u);
-    wnd.UnsubclassWindow();
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// System services: module path, code pages, threads, start-up records.
+// System services: module path, code pages, threads, the application object.
 #include <unistd.h>
 
 #include <atomic>
@@ -6,7 +6,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/framework/records.h"
 #include "window_test_support.h"
 
 namespace {
@@ -99,22 +98,6 @@ TEST(Threads, HandlesReportExitAndMayBeClosedEarly) {
         Sleep(1);
     EXPECT_TRUE(finished);
     EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
-}
-
-TEST(StartUpRecords, CommonControlsCheckTheStructureSize) {
-    auto& records = platform::framework::FrameworkRecords();
-    INITCOMMONCONTROLSEX good{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-    EXPECT_TRUE(InitCommonControlsEx(&good));
-    EXPECT_EQ(records.commonControlsClasses & ICC_WIN95_CLASSES, (DWORD)ICC_WIN95_CLASSES);
-    INITCOMMONCONTROLSEX bad{4, 1};
-    EXPECT_FALSE(InitCommonControlsEx(&bad));
-    EXPECT_FALSE(InitCommonControlsEx(nullptr));
-    const int alive = records.shellManagersAlive;
-    {
-        CShellManager shell;
-        EXPECT_EQ(records.shellManagersAlive, alive + 1);
-    }
-    EXPECT_EQ(records.shellManagersAlive, alive);
 }
 
 } // namespace
