@@ -65,80 +65,40 @@ bool IsHandle(int fd) {
 }
 
 // Waits until one of the dongle's handles among `fds` is ready, or `timeoutMs` (-1: no end)
-// passes. Other descriptors are looked at every few milliseconds.
+// passes. OpenCV polls its capture handle alone: other descriptors in the same call are never
+// reported ready.
 int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
-    REAL(poll);
     Device& device = Device::Get();
-    const auto deadline = dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = timeoutMs < 0
+                              ? dongle::Clock::time_point::max()
+                              : dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(device.mutex());
     for (;;) {
         int ready = 0;
-        bool others = false;
         for (nfds_t i = 0; i < count; ++i) {
             auto handle = device.m_handles.find(fds[i].fd);
-            if (handle == device.m_handles.end()) {
-                others = others || fds[i].fd >= 0;
-                continue;
-            }
-            const short bits = device.Readiness(handle->second);
+            const short bits =
+                handle == device.m_handles.end() ? 0 : device.Readiness(handle->second);
             fds[i].revents = bits & (fds[i].events | POLLERR | POLLHUP);
             ready += fds[i].revents != 0;
         }
-        if (others) {
-            lock.unlock();
-            std::vector<pollfd> rest;
-            for (nfds_t i = 0; i < count; ++i)
-                if (!IsHandle(fds[i].fd))
-                    rest.push_back(fds[i]);
-            real_poll(rest.data(), rest.size(), 0);
-            for (nfds_t i = 0, j = 0; i < count; ++i)
-                if (!IsHandle(fds[i].fd))
-                    fds[i].revents = rest[j++].revents, ready += fds[i].revents != 0;
-            lock.lock();
-        }
-        const auto now = dongle::Clock::now();
-        if (ready > 0 || (timeoutMs >= 0 && now >= deadline))
+        if (ready > 0 || device.changed().wait_until(lock, deadline) == std::cv_status::timeout)
             return ready;
-        auto until = timeoutMs >= 0 ? deadline : now + std::chrono::hours(1);
-        if (others)
-            until = std::min(until, now + std::chrono::milliseconds(2));
-        device.changed().wait_until(lock, until);
     }
 }
 
-bool AnyHandle(int nfds, fd_set* a, fd_set* b, fd_set* c) {
-    for (int fd = 0; fd < nfds; ++fd)
-        if (((a && FD_ISSET(fd, a)) || (b && FD_ISSET(fd, b)) || (c && FD_ISSET(fd, c))) &&
-            IsHandle(fd))
-            return true;
-    return false;
-}
-
-int SelectAll(int nfds, fd_set* in, fd_set* out, fd_set* except, int timeoutMs) {
+// select() on the read set, as OpenCV calls it; an error counts as readable, as in the kernel.
+int SelectAll(int nfds, fd_set* in, int timeoutMs) {
     std::vector<pollfd> fds;
-    for (int fd = 0; fd < nfds; ++fd) {
-        short events = (in && FD_ISSET(fd, in) ? POLLIN : 0) |
-                       (out && FD_ISSET(fd, out) ? POLLOUT : 0) |
-                       (except && FD_ISSET(fd, except) ? POLLPRI : 0);
-        if (events)
-            fds.push_back({fd, events, 0});
-    }
-    const int result = PollAll(fds.data(), fds.size(), timeoutMs);
-    for (fd_set* set : {in, out, except})
-        if (set)
-            FD_ZERO(set);
-    int ready = 0;
-    for (const pollfd& p : fds) {
-        // As the kernel's select: an error counts as readable and writable.
-        const bool error = p.revents & (POLLERR | POLLHUP);
-        if (in && (p.revents & POLLIN || error) && (p.events & POLLIN))
-            FD_SET(p.fd, in), ++ready;
-        if (out && (p.revents & POLLOUT || error) && (p.events & POLLOUT))
-            FD_SET(p.fd, out), ++ready;
-        if (except && p.revents & POLLPRI)
-            FD_SET(p.fd, except), ++ready;
-    }
-    return result < 0 ? result : ready;
+    for (int fd = 0; fd < nfds; ++fd)
+        if (in && FD_ISSET(fd, in))
+            fds.push_back({fd, POLLIN, 0});
+    const int ready = PollAll(fds.data(), fds.size(), timeoutMs);
+    FD_ZERO(in);
+    for (const pollfd& p : fds)
+        if (p.revents)
+            FD_SET(p.fd, in);
+    return ready;
 }
 
 } // namespace
@@ -210,10 +170,16 @@ int poll(pollfd* fds, nfds_t count, int timeoutMs) {
 
 int select(int nfds, fd_set* in, fd_set* out, fd_set* except, timeval* timeout) {
     REAL(select);
-    if (!AnyHandle(nfds, in, out, except))
+    bool ours = false;
+    for (int fd = 0; in && fd < nfds && !ours; ++fd)
+        ours = FD_ISSET(fd, in) && IsHandle(fd);
+    if (!ours)
         return real_select(nfds, in, out, except, timeout);
+    for (fd_set* unused : {out, except})
+        if (unused)
+            FD_ZERO(unused);
     const int ms = timeout ? int(timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000) : -1;
-    return SelectAll(nfds, in, out, except, ms);
+    return SelectAll(nfds, in, ms);
 }
 
 // The listing scans /dev: it sees a folder holding just the dongle's two node names.
