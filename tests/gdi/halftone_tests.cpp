@@ -32,20 +32,14 @@ std::vector<uint8_t> DibBytes(const cv::Mat& image, bool topDown, size_t stride)
 TEST(Halftone, WithinOneOfOpenCvAreaResize) {
     const Case cases[] = {
         {1920, 1080, 880, 495, 24, true},
-        {1920, 1080, 1280, 720, 24, false},
         {1920, 1080, 891, 492, 32, true},
-        {3840, 2160, 1920, 1080, 24, true},
-        {1280, 720, 880, 495, 24, false},
         {940, 750, 616, 492, 8, false},
         {640, 480, 656, 492, 24, true},     // enlarging
         {1280, 720, 1920, 1080, 32, false}, // enlarging
-        {300, 200, 97, 61, 8, true},
         {97, 61, 300, 200, 8, false},
         {300, 100, 200, 150, 24, true}, // one axis shrinks, the other enlarges
         {1, 1, 1, 1, 24, true},
         {1, 1, 7, 5, 32, false},
-        {1, 37, 1, 11, 24, true},
-        {37, 1, 11, 1, 32, false},
         {1, 11, 3, 37, 8, true},
         {3, 3, 2, 2, 24, false},
         {40, 2000, 40, 41, 32, false}, // many rows per row
