@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/windows.h"
+#include "tests/support/memory_canvas.h"
 
 namespace gdi_test {
 
@@ -51,33 +52,7 @@ struct DibPixels {
     const void* data() const { return bytes.data(); }
 };
 
-// A 32-bit top-down DIB section selected into a memory DC.
-class MemoryCanvas {
-public:
-    MemoryCanvas(int width, int height) : m_size(size_t(width) * height), m_width(width) {
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(m_dc, DibInfo(width, -height, 32).get(), 0, &bits, nullptr, 0);
-        m_bits = static_cast<uint32_t*>(bits);
-        SelectObject(m_dc, m_bitmap);
-    }
-    ~MemoryCanvas() {
-        DeleteDC(m_dc); // deselects the bitmap, so that it can be deleted
-        DeleteObject(m_bitmap);
-    }
-    HDC dc() const { return m_dc; }
-    uint32_t at(int x, int y) const { return m_bits[size_t(y) * m_width + x]; }
-    void fill(uint32_t word) { std::fill_n(m_bits, m_size, word); }
-    bool all(uint32_t word) const {
-        return size_t(std::count(m_bits, m_bits + m_size, word)) == m_size;
-    }
-
-private:
-    size_t m_size;
-    int m_width;
-    HDC m_dc = CreateCompatibleDC(nullptr);
-    HBITMAP m_bitmap = nullptr;
-    uint32_t* m_bits = nullptr;
-};
+using testing_support::MemoryCanvas;
 
 // `size` bytes that end (or start) at an inaccessible page: reading past them faults.
 class GuardedBuffer {

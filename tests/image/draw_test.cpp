@@ -46,12 +46,12 @@ TEST(Drawing, WorkedExamplesCoverExactlyTheirArea) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         CCvvImage holder;
         Fill(holder, Uniform(c.imageW, c.imageH, 0x00336699));
-        MemoryDC target(std::max(c.area.left, c.area.right), std::max(c.area.top, c.area.bottom),
-                        kBackground);
+        MemoryCanvas target(std::max(c.area.left, c.area.right),
+                            std::max(c.area.top, c.area.bottom), kBackground);
         RECT area = c.area;
         GdiRecorder trace;
-        (holder.*c.draw)(target.dc, &area);
-        EXPECT_EQ(target.changed(kBackground), Text(c.drawn));
+        (holder.*c.draw)(target.dc(), &area);
+        EXPECT_EQ(target.changed(kBackground), c.drawn);
 
         ASSERT_EQ(trace.calls.size(), c.mode == 0 ? 1u : 2u);
         EXPECT_EQ(trace.calls.back().bits, holder.Image()->imageData);
@@ -65,26 +65,26 @@ TEST(Drawing, WorkedExamplesCoverExactlyTheirArea) {
 TEST(BlitAt, ClipsToTheImageAndClampsTheStartIntoIt) {
     CCvvImage holder;
     Fill(holder, Pattern(640, 480));
-    MemoryDC target(700, 1100, kBackground), small(50, 50, kBackground);
+    MemoryCanvas target(700, 1100, kBackground), small(50, 50, kBackground);
     GdiRecorder trace;
-    holder.BlitAt(target.dc, 5, 7, 640, 1000, 0, 10);
-    holder.BlitAt(small.dc, 0, 0, 40, 40, 700, -5);
-    holder.BlitAt(small.dc, 10, 10, -5, -1, 0, 0); // a negative size draws nothing
+    holder.BlitAt(target.dc(), 5, 7, 640, 1000, 0, 10);
+    holder.BlitAt(small.dc(), 0, 0, 40, 40, 700, -5);
+    holder.BlitAt(small.dc(), 10, 10, -5, -1, 0, 0); // a negative size draws nothing
     ASSERT_EQ(trace.calls.size(), 3u);
     EXPECT_EQ(trace.calls[0].args, Args({5, 7, 640, 470, 0, 10, 10, 470, DIB_RGB_COLORS}));
     EXPECT_EQ(trace.calls[0].bits, holder.Image()->imageData + 10 * holder.Image()->widthStep);
-    EXPECT_EQ(target.changed(kBackground), Text(RECT{5, 7, 645, 477}));
+    EXPECT_EQ(target.changed(kBackground), (RECT{5, 7, 645, 477}));
     EXPECT_EQ(target.at(5, 7), PatternRGB(0, 10));
     EXPECT_EQ(trace.calls[1].args, Args({0, 0, 1, 40, 639, 0, 0, 40, DIB_RGB_COLORS}));
-    EXPECT_EQ(small.changed(kBackground), Text(RECT{0, 0, 1, 40}));
+    EXPECT_EQ(small.changed(kBackground), (RECT{0, 0, 1, 40}));
     EXPECT_EQ(small.at(0, 39), PatternRGB(639, 39));
 }
 
 TEST(BlitAt, GreyAndBottomUpImagesShowTheRightPixels) {
     CCvvImage holder;
     Fill(holder, Pattern(32, 8, 1));
-    MemoryDC target(32, 8, kBackground);
-    holder.BlitAt(target.dc, 0, 0, 32, 8, 0, 0);
+    MemoryCanvas target(32, 8, kBackground);
+    holder.BlitAt(target.dc(), 0, 0, 32, 8, 0, 0);
     EXPECT_EQ(target.at(20, 3), 0x141414u); // through the grey colour table
 
     // A bottom-up image keeps its first row in memory at the bottom of the picture.
@@ -92,20 +92,20 @@ TEST(BlitAt, GreyAndBottomUpImagesShowTheRightPixels) {
     IplImage header = cvIplImage(rows);
     header.origin = IPL_ORIGIN_BL;
     holder.CopyFromImage(&header, -1);
-    holder.BlitAt(target.dc, 0, 0, 16, 8, 0, 0);
+    holder.BlitAt(target.dc(), 0, 0, 16, 8, 0, 0);
     EXPECT_EQ(target.at(3, 7), PatternRGB(3, 0));
     EXPECT_EQ(target.at(3, 0), PatternRGB(3, 7));
 }
 
 TEST(Preconditions, FailingOnesMakeNoGdiCallAtAll) {
-    MemoryDC target(100, 100, kBackground);
+    MemoryCanvas target(100, 100, kBackground);
     RECT area{0, 0, 100, 100}, huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     const auto drawAll = [&](CCvvImage& holder, RECT* rect) {
-        holder.DrawFitted(target.dc, rect);
-        holder.DrawFittedNoUpscale(target.dc, rect);
-        holder.DrawStretched(target.dc, rect);
+        holder.DrawFitted(target.dc(), rect);
+        holder.DrawFittedNoUpscale(target.dc(), rect);
+        holder.DrawStretched(target.dc(), rect);
         if (rect == &area)
-            holder.BlitAt(target.dc, 0, 0, 100, 100, 5, 5);
+            holder.BlitAt(target.dc(), 0, 0, 100, 100, 5, 5);
     };
     GdiRecorder trace;
     const int sizes[][2] = {{0, 10}, {10, 0}, {0, 0}, {-1, 0}}; // -1: left empty
@@ -119,7 +119,7 @@ TEST(Preconditions, FailingOnesMakeNoGdiCallAtAll) {
     drawAll(holder, nullptr);
     drawAll(holder, &huge);
     EXPECT_TRUE(trace.calls.empty()) << trace.calls.front().name;
-    EXPECT_EQ(target.changed(kBackground), Text(RECT{0, 0, 0, 0}));
+    EXPECT_EQ(target.changed(kBackground), (RECT{0, 0, 0, 0}));
 }
 
 } // namespace

@@ -16,53 +16,11 @@
 #include "image/CvvImage.h"
 #include "platform/gdi/trace.h"
 #include "platform/windows.h"
+#include "tests/support/memory_canvas.h"
 
 namespace image_test {
 
-// "(left, top, right, bottom)", for comparisons that say what differs.
-inline std::string Text(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
-}
-
-// A width x height top-down 32-bit bitmap selected into a memory DC, filled with `fill`.
-class MemoryDC {
-public:
-    MemoryDC(int width, int height, uint32_t fill) : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_bits = static_cast<uint32_t*>(bits);
-        std::fill(m_bits, m_bits + size_t(width) * height, fill);
-        m_previous = SelectObject(dc, m_bitmap);
-    }
-    ~MemoryDC() {
-        SelectObject(dc, m_previous);
-        DeleteObject(m_bitmap);
-        DeleteDC(dc);
-    }
-    // The pixel as 0x00RRGGBB.
-    uint32_t at(int x, int y) const { return m_bits[size_t(y) * m_width + x] & 0xFFFFFF; }
-    // The smallest rectangle holding every pixel that is no longer `fill`, as Text.
-    std::string changed(uint32_t fill) const {
-        RECT box{m_width, m_height, 0, 0};
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                if (at(x, y) != (fill & 0xFFFFFF))
-                    box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
-                           std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
-        return Text(box.right == 0 ? RECT{0, 0, 0, 0} : box);
-    }
-
-    const HDC dc = CreateCompatibleDC(nullptr);
-
-private:
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-    uint32_t* m_bits = nullptr;
-    int m_width, m_height;
-};
+using testing_support::MemoryCanvas;
 
 // Records every GDI call for as long as it lives.
 struct GdiRecorder {
