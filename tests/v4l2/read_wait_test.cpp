@@ -91,11 +91,11 @@ TEST_F(ReadWait, ReleaseEndsAWaitingReadAndClosesTheNode) {
     EXPECT_FALSE(done) << "a device quiet from the start is waited for";
     const auto start = Clock::now();
     capture.release();
-    const double took = Since(start);
-    EXPECT_TRUE(done) << "the read ended before release returned";
-    EXPECT_LT(took, 0.1);
-    EXPECT_EQ(dongle::OpenHandles(), 0);
     reader.join();
+    // The read returned inside release (which waits for it); the reader thread notices a moment
+    // later, so the whole of it is what is timed.
+    EXPECT_LT(Since(start), 0.1) << "release ends a waiting read within one wait slice";
+    EXPECT_EQ(dongle::OpenHandles(), 0);
     EXPECT_EQ(frames, 0);
     EXPECT_EQ(dongle::Calls().back(), "close capture node");
 }
