@@ -129,14 +129,17 @@ Round RunViewer(int buffers, double seconds) {
         std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         const double elapsed = (MonotonicMs() - start) / 1e3;
         const dongle::Stats after = dongle::GetStats();
-        std::lock_guard lock(timings.mutex);
-        round = {timings.readCpu.size() / elapsed,
-                 timings.presentCpu.size() / elapsed,
-                 double(after.framesDropped - before.framesDropped),
-                 Mean(timings.readCpu),
-                 Mean(timings.presentCpu),
-                 Percentile(timings.latency, 0.5),
-                 Percentile(timings.latency, 0.99)};
+        {
+            // Not held while the dialog closes: its pump takes this lock after each read.
+            std::lock_guard lock(timings.mutex);
+            round = {timings.readCpu.size() / elapsed,
+                     timings.presentCpu.size() / elapsed,
+                     double(after.framesDropped - before.framesDropped),
+                     Mean(timings.readCpu),
+                     Mean(timings.presentCpu),
+                     Percentile(timings.latency, 0.5),
+                     Percentile(timings.latency, 0.99)};
+        }
         run.close();
     }
     platform::SetVideoSourceProvider(nullptr);
