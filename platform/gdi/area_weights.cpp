@@ -48,6 +48,7 @@ void BuildTable(AreaTable& table, bool pairs) {
     table.count.clear();
     table.weights.clear();
     table.pairLanes.clear();
+    table.halves = false;
     std::vector<Taps> all;
     for (int64_t d = table.visibleBegin; d < table.visibleEnd; ++d) {
         const Taps taps = AxisTaps(table.axis, table.axis.unmirrored(d), table.lo, table.hi);
@@ -80,6 +81,10 @@ void BuildTable(AreaTable& table, bool pairs) {
         for (int64_t j = t.first; j <= t.last; ++j)
             table.weights[i * size_t(taps) + size_t(j - t.first)] = t.weight(j);
     }
+    table.halves = true;
+    for (size_t i = 0; i < all.size(); ++i)
+        table.halves = table.halves && table.count[i] == 2 && table.first[i] == int32_t(2 * i) &&
+                       all[i].wFirst == 0.5f && all[i].wLast == 0.5f;
     if (!pairs)
         return;
     constexpr size_t kLanes = 4;

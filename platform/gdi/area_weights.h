@@ -46,6 +46,9 @@ struct AreaTable {
     // the first one's weight four times and the second one's four times: the lanes of the
     // horizontal pass.
     std::vector<float> pairLanes;
+    // Every drawn pixel is the plain mean of two whole source pixels, pixel i of 2i and
+    // 2i + 1 counted from its first: exact half size, unmirrored.
+    bool halves = false;
 
     bool drawsNothing() const { return drawnEnd <= drawnBegin; }
 };

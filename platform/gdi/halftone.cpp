@@ -7,14 +7,15 @@
 // pass, in 16-bit fixed point); that row is then filtered horizontally (in float) straight into
 // 32-bit surface words. Only the drawn part of the visible area is computed, and the buffers
 // are per thread and kept, so a frame allocates nothing once sizes settle. Plain C++ loops and
-// GCC's vector extension, so the compiler vectorises it for any target. FilterHalftone takes
-// the mappings it does not.
+// GCC's vector extension, so the compiler vectorises it for any target. Exact half size has
+// its own integer path (HalveArea); FilterHalftone takes the mappings this one does not.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "platform/gdi/area_weights.h"
+#include "platform/gdi/halve.h"
 #include "platform/gdi/resample.h"
 
 namespace platform::gdi {
@@ -237,6 +238,8 @@ bool ResampleArea(const DibSource& source, const StretchAxis& x, const StretchAx
         return false;
     block.drawn = PixelBox{};
     if (xs->drawsNothing() || ys->drawsNothing())
+        return true;
+    if (HalveArea(source, *xs, *ys, block))
         return true;
     block.drawn = PixelBox{xs->drawnBegin, ys->drawnBegin, xs->drawnEnd, ys->drawnEnd};
 

@@ -37,7 +37,11 @@ TEST(Halftone, WithinOneOfOpenCvAreaResize) {
         {640, 480, 656, 492, 24, true},     // enlarging
         {1280, 720, 1920, 1080, 32, false}, // enlarging
         {97, 61, 300, 200, 8, false},
-        {300, 100, 200, 150, 24, true}, // one axis shrinks, the other enlarges
+        {300, 100, 200, 150, 24, true},     // one axis shrinks, the other enlarges
+        {3840, 2160, 1920, 1080, 24, true}, // exact half size
+        {202, 100, 101, 50, 32, false},
+        {66, 34, 33, 17, 8, true},
+        {500, 400, 182, 156, 24, false, {37, 21, 364, 312}, 9}, // half size, offset and clipped
         {1, 1, 1, 1, 24, true},
         {1, 1, 7, 5, 32, false},
         {1, 11, 3, 37, 8, true},
