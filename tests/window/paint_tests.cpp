@@ -1,7 +1,4 @@
-// Painting: WM_PAINT order and validation, device contexts of child windows, and presentation
-// of drawings made on other threads.
-#include <atomic>
-#include <thread>
+// Painting: WM_PAINT order and validation, and device contexts of child windows.
 #include <vector>
 
 #include "platform/gdi/target.h"
@@ -25,14 +22,6 @@ uint32_t Pixel(HWND topLevel, int x, int y) {
     uint32_t value = surface ? surface->row(y)[x] : 0xDEADBEEF;
     ReleaseDC(topLevel, dc);
     return value;
-}
-
-void FillWhite(HWND hwnd) {
-    HDC dc = GetDC(hwnd);
-    RECT r = ClientRect(hwnd);
-    SetBkColor(dc, RGB(255, 255, 255));
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-    ReleaseDC(hwnd, dc);
 }
 
 class PaintTest : public WindowTest {
@@ -92,30 +81,6 @@ TEST_F(PaintTest, DeviceContextOfAChildIsClippedToIt) {
     EXPECT_EQ(Pixel(parent, 149, 50), 0u);
     EXPECT_EQ(Pixel(parent, 150, 49), 0u);
     EXPECT_EQ(Pixel(parent, 150, 90), 0u);
-}
-
-TEST_F(PaintTest, DrawingFromAnotherThreadIsPresented) {
-    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 64, 64});
-    platform::PumpUiThread();
-    const int before = backend().state(hwnd).presents;
-    std::thread painter([hwnd] { FillWhite(hwnd); });
-    painter.join();
-    ASSERT_TRUE(PumpUntil([&] { return backend().state(hwnd).presents > before; }));
-    EXPECT_EQ(Pixel(hwnd, 5, 5), 0xFFFFFFu);
-}
-
-TEST_F(PaintTest, SurfaceFollowsTheClientSize) {
-    HWND hwnd = TopLevel(WS_POPUP | WS_VISIBLE, {0, 0, 64, 32});
-    FillWhite(hwnd);
-    MoveWindow(hwnd, 0, 0, 128, 16, TRUE);
-    HDC dc = GetDC(hwnd);
-    auto surface = platform::gdi::SurfaceOfDC(dc);
-    ReleaseDC(hwnd, dc);
-    ASSERT_NE(surface, nullptr);
-    EXPECT_EQ(surface->width(), 128);
-    EXPECT_EQ(surface->height(), 16);
-    EXPECT_EQ(surface->row(15)[63], 0xFFFFFFu) << "what overlaps is kept";
-    EXPECT_EQ(surface->row(0)[64], 0u) << "new pixels are black";
 }
 
 } // namespace

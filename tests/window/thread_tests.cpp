@@ -14,10 +14,14 @@ constexpr UINT kAskBack = WM_APP + 2;
 
 std::atomic<HWND> g_peer{nullptr};
 
+size_t ThisThread() {
+    return std::hash<std::thread::id>{}(std::this_thread::get_id());
+}
+
 // Answers kAsk with the id of the thread it runs on; kAskBack first sends to g_peer.
 LRESULT Answering(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kAsk)
-        return (LRESULT)std::hash<std::thread::id>{}(std::this_thread::get_id()) + wParam;
+        return LRESULT(ThisThread() + wParam);
     if (message == kAskBack)
         return SendMessageW(g_peer.load(), kAsk, 1, 0);
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -30,73 +34,39 @@ HWND AnsweringWindow() {
     return hwnd;
 }
 
-// A thread with a window of its own and a message loop, until stopped.
-class WindowThread {
-public:
-    WindowThread() {
-        m_thread = std::thread([this] {
-            m_hwnd = AnsweringWindow();
-            m_id = std::hash<std::thread::id>{}(std::this_thread::get_id());
-            m_ready = true;
-            while (!m_stop) {
-                MSG msg;
-                if (platform::window::NextMessage(msg, 20))
-                    DispatchMessageW(&msg);
-            }
-            DestroyWindow(m_hwnd);
-        });
-        while (!m_ready)
-            std::this_thread::yield();
-    }
-    ~WindowThread() {
-        m_stop = true;
-        m_thread.join();
-    }
-    HWND hwnd() const { return m_hwnd; }
-    size_t id() const { return m_id; }
+using ThreadTest = WindowTest;
 
-private:
-    std::thread m_thread;
-    std::atomic<bool> m_ready{false}, m_stop{false};
-    HWND m_hwnd = nullptr;
-    size_t m_id = 0;
-};
-
-class ThreadTest : public WindowTest {};
-
-// A send that cannot hang the test.
-size_t SendBounded(HWND hwnd, UINT message, WPARAM wParam) {
-    DWORD_PTR result = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(hwnd, message, wParam, 0, SMTO_NORMAL, 5000, &result));
-    return (size_t)result;
-}
-
+// A send runs on the window's thread; two threads sending to each other do not deadlock; a
+// window whose thread ended answers nothing.
 TEST_F(ThreadTest, SendMessageRunsOnTheWindowsThread) {
-    WindowThread other;
-    EXPECT_EQ(SendBounded(other.hwnd(), kAsk, 5), other.id() + 5);
-    const size_t me = std::hash<std::thread::id>{}(std::this_thread::get_id());
-    EXPECT_EQ((size_t)SendMessageW(AnsweringWindow(), kAsk, 1, 0), me + 1)
-        << "to a window of the same thread the call is direct";
-}
-
-TEST_F(ThreadTest, TwoThreadsSendingToEachOtherDoNotDeadlock) {
-    WindowThread other;
-    HWND mine = AnsweringWindow();
-    g_peer = mine;
-    // The other thread, while answering, sends back to this thread, which is waiting on it.
-    const size_t me = std::hash<std::thread::id>{}(std::this_thread::get_id());
-    EXPECT_EQ(SendBounded(other.hwnd(), kAskBack, 0), me + 1);
+    std::atomic<HWND> other{nullptr};
+    std::atomic<size_t> otherId{0};
+    std::atomic<bool> stop{false};
+    std::thread loop([&] {
+        HWND hwnd = AnsweringWindow();
+        otherId = ThisThread();
+        other = hwnd;
+        while (!stop) {
+            MSG msg;
+            if (platform::window::NextMessage(msg, 20))
+                DispatchMessageW(&msg);
+        }
+    }); // leaves its window behind
+    while (!other)
+        std::this_thread::yield();
+    auto send = [](HWND hwnd, UINT message, WPARAM wParam) { // bounded: cannot hang the test
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(hwnd, message, wParam, 0, SMTO_NORMAL, 5000, &result));
+        return size_t(result);
+    };
+    EXPECT_EQ(send(other, kAsk, 5), otherId + 5);
+    g_peer = AnsweringWindow();
+    EXPECT_EQ(send(other, kAskBack, 0), ThisThread() + 1);
+    stop = true;
+    loop.join();
+    EXPECT_EQ(SendMessageW(other, kAsk, 5, 0), 0);
+    EXPECT_FALSE(DestroyWindow(other)) << "only its own thread may destroy a window";
     g_peer = nullptr;
-}
-
-TEST_F(ThreadTest, SendingToAWindowWhoseThreadEndedReturnsZero) {
-    HWND orphan = nullptr;
-    std::thread([&] { orphan = AnsweringWindow(); }).join();
-    EXPECT_EQ(SendMessageW(orphan, kAsk, 5, 0), 0);
-    DWORD_PTR result = 1;
-    EXPECT_FALSE(SendMessageTimeoutW(orphan, kAsk, 5, 0, SMTO_NORMAL, 5000, &result));
-    EXPECT_EQ(result, 0u);
-    EXPECT_FALSE(DestroyWindow(orphan)) << "only its own thread may destroy a window";
 }
 
 TEST_F(ThreadTest, PostedMessagesAndTasksWakeTheLoop) {
@@ -113,41 +83,11 @@ TEST_F(ThreadTest, PostedMessagesAndTasksWakeTheLoop) {
     EXPECT_TRUE(got);
     EXPECT_EQ(msg.hwnd, hwnd);
 
-    std::atomic<int> ran{0};
-    std::thread([&] { platform::PostToUiThread([&] { ran = 1; }); }).join();
-    ASSERT_TRUE(PumpUntil([&] { return ran == 1; }));
-
     std::vector<int> order;
     platform::PostToUiThreadAfter(30, [&] { order.push_back(2); });
-    platform::PostToUiThread([&] { order.push_back(1); });
+    std::thread([&] { platform::PostToUiThread([&] { order.push_back(1); }); }).join();
     ASSERT_TRUE(PumpUntil([&] { return order.size() == 2; }));
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
-}
-
-TEST_F(ThreadTest, SendTimeoutGivesUpOnABusyThread) {
-    std::atomic<HWND> hwnd{nullptr};
-    std::atomic<bool> release{false};
-    std::thread busy([&] {
-        hwnd = AnsweringWindow();
-        while (!release) // never looks at its queue
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        MSG msg;
-        platform::window::NextMessage(msg, 0); // answers the late send
-        DestroyWindow(hwnd);
-    });
-    while (!IsWindow(hwnd))
-        std::this_thread::yield();
-    DWORD_PTR result = 1;
-    EXPECT_FALSE(SendMessageTimeoutW(hwnd, kAsk, 0, 0, SMTO_NORMAL, 30, &result));
-    release = true;
-    busy.join();
-}
-
-TEST_F(ThreadTest, QuitEndsGetMessage) {
-    PostQuitMessage(3);
-    MSG msg;
-    EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
-    EXPECT_EQ(msg.wParam, 3u);
 }
 
 } // namespace
