@@ -1,3 +1,4 @@
+// Simulated reads that block, and what ends them.
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -9,23 +10,6 @@ namespace {
 using platform::SimulatedFault;
 using platform::SimulatedInputStats;
 using platform::SimulatedPicture;
-
-TEST_F(SimulatedInputsTest, FramesOfTinyOrOddSizesAndUnusablePictures) {
-    for (cv::Size size : {cv::Size(1, 1), cv::Size(7, 500)}) {
-        add(0, SimulatedFault::None, SimulatedPicture::Pattern(size.width, size.height));
-        cv::Mat frame;
-        ASSERT_TRUE(sim->open(0)->read(frame));
-        EXPECT_EQ(frame.type(), CV_8UC3);
-        EXPECT_EQ(frame.size(), size);
-    }
-    add(0, SimulatedFault::None, SimulatedPicture::Pattern(0, 10));
-    add(1, SimulatedFault::None, SimulatedPicture::Pattern(100000, 100000));
-    add(2, SimulatedFault::None, SimulatedPicture::Image("/nonexistent/picture.png"));
-    add(3, SimulatedFault::None, SimulatedPicture::Video("/nonexistent/clip.avi"));
-    add(4, SimulatedFault::OpenFails);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_FALSE(sim->open(i)) << i;
-}
 
 // Each blocking kind of read and what ends it (only a fault change lets it succeed); the paced
 // one is due ten seconds on. A source opened before an unplug stays dead after the replug.

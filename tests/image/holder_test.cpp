@@ -137,6 +137,24 @@ protected:
     const cv::Mat m_picture = Pattern(100, 80);
 };
 
+// The file's channels as desiredColor asks: as they are (-1), grey (0) or colour (1).
+TEST_F(PictureFiles, LoadChoosesChannelsByDesiredColor) {
+    ASSERT_TRUE(cv::imwrite(Path("grey.png"), Pattern(13, 5, 1)));
+    ASSERT_TRUE(cv::imwrite(Path("alpha.png"), Pattern(13, 5, 4)));
+    const struct {
+        const char* file;
+        int desiredColor, bits;
+    } cases[] = {{"grey.png", -1, 8},   {"grey.png", 0, 8},  {"grey.png", 1, 24},
+                 {"alpha.png", -1, 32}, {"alpha.png", 0, 8}, {"alpha.png", 1, 24}};
+    CCvvImage holder;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(holder.LoadFromFile(Path(c.file).c_str(), c.desiredColor)) << c.file;
+        EXPECT_EQ(BitsOf(holder), c.bits) << c.file << " " << c.desiredColor;
+    }
+    ASSERT_TRUE(holder.LoadFromFile(Path("alpha.png").c_str(), -1));
+    EXPECT_TRUE(Same(Held(holder), Pattern(13, 5, 4)));
+}
+
 TEST_F(PictureFiles, LoadRegionClampsToThePicture) {
     const CvRect cases[][2] = {
         {cvRect(0, 0, 0, 5), cvRect(0, 0, 100, 80)}, // a zero side means the whole picture
@@ -179,6 +197,7 @@ TEST_F(PictureFiles, RefusedLoadsLeaveTheHolderAsItWas) {
     EXPECT_FALSE(holder.LoadFromFile(Path("missing.png").c_str(), -1));
     EXPECT_FALSE(holder.LoadFromFile(broken.c_str(), -1));
     EXPECT_FALSE(holder.LoadFromFile("", -1));
+    EXPECT_FALSE(holder.LoadFromFile(nullptr, -1));
     EXPECT_FALSE(CCvvImage().SaveToFile(Path("empty.png").c_str())); // nothing to save
     EXPECT_EQ(holder.Image(), before);
     EXPECT_EQ(Held(holder).size(), cv::Size(3, 3));
