@@ -67,28 +67,18 @@ TEST(ScenarioFiles, FpsZeroMeansAsFastAsRead) {
 
 // Words a mutation puts in: numbers at and past the limits, names of other keywords, names
 // with and without extensions, and broken quoting.
-const char* const kWords[] = {"0",          "-1",          "1",
-                              "7",          "65535",       "99999999999",
-                              "0.0",        "1.5.",        ".",
-                              "1e9",        "0x1F",        "nan",
-                              "640x360",    "0x0",         "1x99999",
-                              "9999x1",     "99999x99999", "-5x5",
-                              "x",          "pattern",     "image",
-                              "video",      "usb",         "3188:1234",
-                              "ffff:ffff",  "3188",        "fault",
-                              "throws",     "blocks",      "after",
-                              "unplugged",  "unnamed",     "no-friendly-name",
-                              "screenshot", "log",         "shot",
-                              "shot.png",   "shot.jpg",    "shot.",
-                              "/",          "/dev/null",   "shot.png/",
-                              "\"",         "\"\"",        "\"a b\"",
-                              "#",          "1005",        "resize",
-                              "key",        "escape",      "return",
-                              "z",          "close",       "plug",
-                              "unplug",     "resume",      "at",
-                              "input",      "screen",      "description",
-                              "command",    "1002",        "double-click",
-                              "maximize"};
+const std::vector<std::string> kWords = [] {
+    std::vector<std::string> words = {"\"", "\"\"", "\"a b\""};
+    std::istringstream text(
+        "0 -1 1 7 65535 99999999999 0.0 1.5. . 1e9 0x1F nan 640x360 0x0 1x99999 9999x1 99999x99999 "
+        "-5x5 x pattern image video usb 3188:1234 ffff:ffff 3188 fault throws blocks after "
+        "unplugged unnamed no-friendly-name screenshot log shot shot.png shot.jpg shot. / "
+        "/dev/null shot.png/ # 1005 resize key escape return z close plug unplug resume at input "
+        "screen description command 1002 double-click maximize");
+    for (std::string word; text >> word;)
+        words.push_back(word);
+    return words;
+}();
 
 // One mutation of a shipped scenario: a few words replaced, dropped, repeated or swapped,
 // lines swapped or dropped; all times squeezed into the first half second, and a close last.
@@ -101,11 +91,11 @@ std::string Mutate(const std::vector<std::vector<std::string>>& lines, std::mt19
         switch (pick(7)) {
         case 0:
             if (!line.empty())
-                line[pick(line.size())] = kWords[pick(std::size(kWords))];
+                line[pick(line.size())] = kWords[pick(kWords.size())];
             break;
         case 6: // the last word: a file name, a size, a frame rate, a key
             if (!line.empty())
-                line.back() = kWords[pick(std::size(kWords))];
+                line.back() = kWords[pick(kWords.size())];
             break;
         case 1:
             if (!line.empty())
@@ -113,7 +103,7 @@ std::string Mutate(const std::vector<std::vector<std::string>>& lines, std::mt19
             break;
         case 2:
             line.insert(line.begin() + static_cast<long>(pick(line.size() + 1)),
-                        kWords[pick(std::size(kWords))]);
+                        kWords[pick(kWords.size())]);
             break;
         case 3:
             if (line.size() > 1)

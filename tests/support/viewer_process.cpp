@@ -1,6 +1,8 @@
 #include "tests/support/viewer_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -29,7 +31,8 @@ std::string Shell(const std::string& command) {
     return output;
 }
 
-ViewerProcess::ViewerProcess(const std::string& binary, const std::vector<std::string>& env) {
+ViewerProcess::ViewerProcess(const std::string& binary, const std::vector<std::string>& env,
+                             const std::string& errors) {
     std::vector<std::string> entries = env;
     auto overridden = [&](const char* e) {
         for (const std::string& given : env)
@@ -45,8 +48,16 @@ ViewerProcess::ViewerProcess(const std::string& binary, const std::vector<std::s
         envp.push_back(e.data());
     envp.push_back(nullptr);
     char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
-    if (posix_spawn(&m_pid, binary.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!errors.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    }
+    if (posix_spawn(&m_pid, binary.c_str(), &actions, nullptr, argv, envp.data()) != 0)
         m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
 }
 
 ViewerProcess::~ViewerProcess() {
@@ -78,15 +89,17 @@ Geometry ViewerProcess::geometry(const std::string& window) {
     return g;
 }
 
-int ViewerProcess::wait(std::chrono::seconds bound) {
+int ViewerProcess::wait(std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (m_pid > 0 && std::chrono::steady_clock::now() < deadline) {
+    while (m_pid > 0 && !m_exited && std::chrono::steady_clock::now() < deadline) {
         int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        rusage usage{};
+        if (wait4(m_pid, &status, WNOHANG, &usage) == m_pid) {
             m_exited = true;
+            m_peakKb = usage.ru_maxrss;
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        std::this_thread::sleep_for(50ms);
+        std::this_thread::sleep_for(10ms);
     }
     return -1;
 }

@@ -23,8 +23,10 @@ struct Geometry {
 class ViewerProcess {
 public:
     // Starts `binary` with `env` ("NAME=value" entries) and what else this process has, less
-    // every VISTREL_ variable.
-    ViewerProcess(const std::string& binary, const std::vector<std::string>& env);
+    // every VISTREL_ variable; with `errors`, its standard error goes to that file and its
+    // standard output nowhere.
+    ViewerProcess(const std::string& binary, const std::vector<std::string>& env,
+                  const std::string& errors = "");
     ~ViewerProcess(); // kills the program if it still runs
     ViewerProcess(const ViewerProcess&) = delete;
     ViewerProcess& operator=(const ViewerProcess&) = delete;
@@ -33,12 +35,15 @@ public:
     // The X window id of the viewer once it is mapped; empty when none appears in `bound`.
     std::string window(std::chrono::seconds bound = std::chrono::seconds(10));
     Geometry geometry(const std::string& window);
-    // Waits for the program to end by itself; its exit status, or -1 on timeout.
-    int wait(std::chrono::seconds bound);
+    // Waits for the program to end by itself: its exit status, 128 + the signal that ended it,
+    // or -1 on timeout.
+    int wait(std::chrono::milliseconds bound);
+    long peakKb() const { return m_peakKb; } // its peak resident memory, once it ended
 
 private:
     pid_t m_pid = -1;
     bool m_exited = false;
+    long m_peakKb = 0;
 };
 
 // The whole X screen, as blue-green-red pixels (empty when it cannot be read).
