@@ -168,13 +168,7 @@ int Device::MetadataIoctl(unsigned long request, void* arg) {
         caps.device_caps = V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_EXT_PIX_FORMAT;
         return 0;
     }
-    auto* desc = static_cast<v4l2_fmtdesc*>(arg);
-    if (request == VIDIOC_ENUM_FMT && desc->type == V4L2_BUF_TYPE_META_CAPTURE &&
-        desc->index == 0) {
-        desc->pixelformat = V4L2_META_FMT_UVC;
-        return 0;
-    }
-    errno = request == VIDIOC_ENUM_FMT ? EINVAL : ENOTTY;
+    errno = ENOTTY; // the listing asks its capabilities only
     return -1;
 }
 
@@ -305,7 +299,7 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     case VIDIOC_QUERYBUF:
     case VIDIOC_QBUF:
     case VIDIOC_DQBUF:
-        return BufferIoctl(lock, handle, request, *static_cast<v4l2_buffer*>(arg));
+        return BufferIoctl(request, *static_cast<v4l2_buffer*>(arg));
     case VIDIOC_STREAMON:
         Record("STREAMON");
         if (m_buffers.empty())
@@ -325,19 +319,12 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     }
 }
 
-int Device::BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_buffer& b) {
+int Device::BufferIoctl(unsigned long request, v4l2_buffer& b) {
     if (b.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
         return EINVAL;
     if (request == VIDIOC_DQBUF) {
-        while (m_done.empty()) {
-            if (!m_streaming)
-                return EINVAL;
-            if (handle.nonBlocking)
-                return EAGAIN;
-            m_changed.wait(lock);
-            if (m_unplugged)
-                return ENODEV;
-        }
+        if (m_done.empty()) // OpenCV opens the node non-blocking and polls before this
+            return m_streaming ? EAGAIN : EINVAL;
         b = m_buffers[m_done.front()].info;
         m_done.pop_front();
         m_buffers[b.index].info.flags &= ~V4L2_BUF_FLAG_DONE;

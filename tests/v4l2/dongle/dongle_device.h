@@ -47,7 +47,6 @@ enum class Node { Capture, Metadata };
 struct Handle {
     int fd = -1;
     Node node = Node::Capture;
-    bool nonBlocking = false;
     uint64_t plugGeneration = 0; // handles from before an unplug stay dead
 };
 
@@ -104,7 +103,7 @@ private:
     int MetadataIoctl(unsigned long request, void* arg);
     // Returns 0 or an errno value.
     int CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg);
-    int BufferIoctl(Lock& lock, Handle& handle, unsigned long request, v4l2_buffer& b);
+    int BufferIoctl(unsigned long request, v4l2_buffer& b);
     void StartStreaming(Lock& lock);
     void StopStreaming(Lock& lock);
     void FreeBuffers();

@@ -17,7 +17,7 @@ std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
     bgr(cv::Rect((width - bar) * k / (kPatternFrames - 1), 0, bar, height))
         .setTo(cv::Scalar::all(255));
     std::vector<uint8_t> out;
-    if (fourcc == V4L2_PIX_FMT_MJPEG || fourcc == V4L2_PIX_FMT_JPEG) {
+    if (fourcc == V4L2_PIX_FMT_MJPEG) {
         cv::imencode(".jpg", bgr, out, {cv::IMWRITE_JPEG_QUALITY, 85});
         return out;
     }

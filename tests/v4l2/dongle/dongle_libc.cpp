@@ -33,7 +33,7 @@ std::string NodeName(const Handle& h) {
     return h.node == dongle::Node::Capture ? "capture node" : "metadata node";
 }
 
-int OpenNode(const char* path, int flags, bool* handled) {
+int OpenNode(const char* path, bool* handled) {
     *handled = false;
     if (dongle::t_holdsLock)
         return -1;
@@ -51,7 +51,7 @@ int OpenNode(const char* path, int flags, bool* handled) {
     const int fd = eventfd(0, EFD_CLOEXEC);
     if (fd < 0)
         return -1;
-    device.m_handles[fd] = {fd, *node, (flags & O_NONBLOCK) != 0, device.m_plugGeneration};
+    device.m_handles[fd] = {fd, *node, device.m_plugGeneration};
     device.Record(std::string("open ") + path);
     return fd;
 }
@@ -113,7 +113,7 @@ int open(const char* path, int flags, ...) {
     const mode_t mode = va_arg(args, mode_t);
     va_end(args);
     bool handled;
-    const int fd = OpenNode(path, flags, &handled);
+    const int fd = OpenNode(path, &handled);
     return handled ? fd : real_open(path, flags, mode);
 }
 
