@@ -1,5 +1,5 @@
 // A real SDL backend on the test run's X display, and what the tests need to look at that
-// display from the outside: window lookup, geometry, pixels and xdotool input.
+// display from the outside: window lookup, geometry and pixels.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -105,9 +105,6 @@ protected:
         if (image)
             XDestroyImage(image);
         return pixel;
-    }
-    bool xdotool(const std::string& args) {
-        return std::system(("timeout 10 xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
     }
 
     std::unique_ptr<platform::Backend> backend;

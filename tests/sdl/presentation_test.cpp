@@ -1,4 +1,5 @@
-// A presented surface shows on the X screen pixel for pixel.
+// Presented surfaces on the X screen: partial presents, and surfaces of another size than their
+// window.
 #include <mutex>
 
 #include "platform/gdi/surface.h"
@@ -8,6 +9,7 @@
 namespace sdltest {
 namespace {
 
+using platform::gdi::PixelBox;
 using platform::gdi::Surface;
 using Pixels = std::vector<uint32_t>;
 
@@ -34,23 +36,6 @@ protected:
     }
 };
 
-TEST_F(Presentation, PatternAppearsUprightAtTheClientPosition) {
-    // Top-down, and bottom-up like a DIB section with a negative stride.
-    const int w = 320, h = 200;
-    std::vector<uint32_t> bits(w * h);
-    Surface topDown(w, h), bottomUp(w, h, reinterpret_cast<uint8_t*>(&bits[(h - 1) * w]), -w * 4);
-    for (Surface* s : {&topDown, &bottomUp}) {
-        ASSERT_NE(open(1, Client(100, 80, w, h), "pattern"), 0u);
-        Paint(*s);
-        backend->present(Hwnd(1), *s);
-        EXPECT_TRUE(shows(100 + 5, 80 + 7, 0xFFFF00));
-        // The root window of a bare X server is black.
-        EXPECT_EQ(corners(100, 80, w, h), (Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0}));
-        backend->destroyWindow(Hwnd(1));
-        settle();
-    }
-}
-
 TEST_F(Presentation, SurfaceOfAnotherSizeIsShownOneToOneAndBadCallsAreIgnored) {
     Surface small(100, 50), large(400, 300), empty(0, 0);
     backend->present(Hwnd(99), small);
@@ -74,6 +59,44 @@ TEST_F(Presentation, SurfaceOfAnotherSizeIsShownOneToOneAndBadCallsAreIgnored) {
     backend->present(Hwnd(3), large);
     settle();
     EXPECT_EQ(findWindow("resizing"), 0u);
+}
+
+constexpr uint32_t kBlue = 0x0000FF, kRed = 0xFF0000, kYellow = 0xFFFF00;
+
+void Fill(Surface& s, const PixelBox& box, uint32_t word) {
+    std::lock_guard lock(s.mutex());
+    for (int64_t y = box.top; y < box.bottom; ++y)
+        std::fill(s.row(int(y)) + box.left, s.row(int(y)) + box.right, word);
+    s.addDrawn(box);
+}
+
+// A present uploads only the box drawn since the last one: it lands in its place, upright (top-
+// down, and bottom-up like a DIB section with a negative stride), and what was shown before
+// stays around it.
+TEST_F(Presentation, PartialPresentLandsInPlaceAndKeepsTheRest) {
+    const int w = 160, h = 120, x0 = 100, y0 = 80;
+    std::vector<uint32_t> bits(w * h);
+    Surface topDown(w, h), bottomUp(w, h, reinterpret_cast<uint8_t*>(&bits[(h - 1) * w]), -w * 4);
+    for (Surface* s : {&topDown, &bottomUp}) {
+        ASSERT_NE(open(1, Client(x0, y0, w, h), "partial"), 0u);
+        Fill(*s, PixelBox{0, 0, w, h}, kBlue);
+        backend->present(Hwnd(1), *s);
+        ASSERT_TRUE(pumpUntil([&] { return screenPixel(x0 + w - 1, y0 + h - 1) == kBlue; }));
+        // A red box with a yellow pixel at its top left, then a second box drawn elsewhere.
+        Fill(*s, PixelBox{40, 30, 90, 70}, kRed);
+        Fill(*s, PixelBox{40, 30, 41, 31}, kYellow);
+        backend->present(Hwnd(1), *s);
+        Fill(*s, PixelBox{150, 5, 151, 6}, kYellow);
+        backend->present(Hwnd(1), *s);
+        EXPECT_TRUE(pumpUntil([&] { return screenPixel(x0 + 150, y0 + 5) == kYellow; }));
+        EXPECT_EQ(screenPixel(x0 + 40, y0 + 30), kYellow);
+        EXPECT_EQ(screenPixel(x0 + 89, y0 + 69), kRed);
+        for (auto [x, y] :
+             {std::pair{39, 30}, {90, 69}, {40, 29}, {89, 70}, {0, 0}, {w - 1, h - 1}})
+            EXPECT_EQ(screenPixel(x0 + x, y0 + y), kBlue) << x << "," << y;
+        backend->destroyWindow(Hwnd(1));
+        settle();
+    }
 }
 
 } // namespace
