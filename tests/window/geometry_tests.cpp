@@ -1,4 +1,4 @@
-// Window geometry: child coordinates, resizes from the desktop, and refused handles.
+// Window geometry: resizes from the desktop, and refused handles.
 #include "window_test_support.h"
 
 using namespace window_tests;
@@ -6,20 +6,6 @@ using namespace window_tests;
 namespace {
 
 using GeometryTest = WindowTest;
-
-TEST_F(GeometryTest, ChildCoordinatesAndMoves) {
-    HWND parent = TopLevel(WS_CAPTION | WS_VISIBLE, {100, 50, 500, 450}); // client at 103,76
-    HWND child = Child(parent, u"ListBox", 5, WS_VISIBLE | WS_BORDER, {10, 20, 110, 70});
-    EXPECT_EQ(WindowRect(child), (RECT{113, 96, 213, 146}));
-    EXPECT_EQ(ClientRect(child), (RECT{0, 0, 98, 48}));
-    POINT p{113, 96};
-    ScreenToClient(parent, &p);
-    ClientToScreen(child, &p);
-    EXPECT_EQ(p.x, 124);
-    EXPECT_EQ(p.y, 117);
-    MoveWindow(child, 0, 0, 50, 60, TRUE);
-    EXPECT_EQ(WindowRect(child), (RECT{103, 76, 153, 136}));
-}
 
 TEST_F(GeometryTest, ResizesFromTheDesktopArriveAsWmSize) {
     HWND hwnd = TopLevel(WS_CAPTION | WS_THICKFRAME | WS_VISIBLE, {0, 0, 400, 300});
