@@ -128,12 +128,9 @@ TEST(FillWithColor, TakesTheColourBytesLeastSignificantFirst) {
     }
 }
 
-class PictureFiles : public TempFolder {
+class PictureFiles : public testing::Test {
 protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        ASSERT_TRUE(cv::imwrite(Path("picture.png"), m_picture));
-    }
+    void SetUp() override { ASSERT_TRUE(cv::imwrite(Path("picture.png"), m_picture)); }
     const cv::Mat m_picture = Pattern(100, 80);
 };
 

@@ -1,13 +1,11 @@
 // Helpers for the image holder's tests: a memory DC whose pixels the test reads back, GDI call
-// recording, generated pictures and a private folder for picture files.
+// recording, generated pictures and paths for picture files.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "image/CvvImage.h"
 #include "platform/gdi/trace.h"
 #include "platform/windows.h"
+#include "tests/support/dialog_harness.h"
 #include "tests/support/memory_canvas.h"
 
 namespace image_test {
@@ -65,18 +64,9 @@ inline bool Same(const cv::Mat& a, const cv::Mat& b) {
     return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
 }
 
-// A fresh folder for picture files, removed after the test.
-class TempFolder : public testing::Test {
-protected:
-    void SetUp() override {
-        std::string name = (std::filesystem::temp_directory_path() / "cvvimage-XXXXXX").string();
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        m_dir = name;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
-
-    std::filesystem::path m_dir;
-};
+// A picture file's path in this test program's own folder.
+inline std::string Path(const char* name) {
+    return testing_support::TempPath(std::string("image-") + name);
+}
 
 } // namespace image_test

@@ -65,10 +65,6 @@ void DialogRun::onUi(const std::function<void()>& work) {
     wait.wait();
 }
 
-LRESULT DialogRun::send(UINT message, WPARAM wParam, LPARAM lParam) {
-    return SendMessageW(m_window, message, wParam, lParam);
-}
-
 void DialogRun::post(UINT message, WPARAM wParam, LPARAM lParam) {
     PostMessageW(m_window, message, wParam, lParam);
     settle();

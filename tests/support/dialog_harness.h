@@ -32,7 +32,6 @@ public:
 
     // Runs `work` on the dialog's thread and waits for it.
     void onUi(const std::function<void()>& work);
-    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Posts, then waits until the dialog's thread has handled everything posted before.
     void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     void settle();

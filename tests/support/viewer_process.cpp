@@ -14,6 +14,8 @@
 
 #include "tests/support/dialog_harness.h"
 
+#include <X11/Xlib.h> // last: its macros clash with names above
+
 extern char** environ;
 
 namespace testing_support {
@@ -87,6 +89,18 @@ Geometry ViewerProcess::geometry(const std::string& window) {
     std::sscanf(text.c_str(), "WINDOW=%*d\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.width,
                 &g.height);
     return g;
+}
+
+void ViewerProcess::requestClose(const std::string& window) {
+    Display* x = XOpenDisplay(nullptr);
+    if (!x)
+        return;
+    XEvent e{};
+    e.xclient = {
+        ClientMessage, 0, 0, x, std::stoul(window), XInternAtom(x, "WM_PROTOCOLS", 0), 32, {}};
+    e.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", 0));
+    XSendEvent(x, std::stoul(window), 0, NoEventMask, &e);
+    XCloseDisplay(x);
 }
 
 int ViewerProcess::wait(std::chrono::milliseconds bound) {

@@ -35,6 +35,8 @@ public:
     // The X window id of the viewer once it is mapped; empty when none appears in `bound`.
     std::string window(std::chrono::seconds bound = std::chrono::seconds(10));
     Geometry geometry(const std::string& window);
+    // Sends what a window manager sends for the close box (WM_DELETE_WINDOW) to `window`.
+    static void requestClose(const std::string& window);
     // Waits for the program to end by itself: its exit status, 128 + the signal that ended it,
     // or -1 on timeout.
     int wait(std::chrono::milliseconds bound);

@@ -14,8 +14,4 @@ target_compile_definitions(v4l2_tests PRIVATE
 if(TARGET vistrel)
   add_dependencies(v4l2_tests vistrel)
 endif()
-target_link_libraries(v4l2_tests PRIVATE PkgConfig::X11)
 set(area_launcher ${PROJECT_SOURCE_DIR}/scripts/with-display --private)
-# Xlib's macros must not meet the other sources of the program.
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/viewer_test.cpp PROPERTIES
-  SKIP_UNITY_BUILD_INCLUSION ON)

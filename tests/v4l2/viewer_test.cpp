@@ -9,8 +9,6 @@
 #include "tests/support/dialog_harness.h"
 #include "tests/support/viewer_process.h"
 
-#include <X11/Xlib.h> // last: its macros clash with names above
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -22,17 +20,6 @@ std::vector<std::string> Lines(const std::string& path) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-// What WM_DELETE_WINDOW a window manager sends for the close box.
-void SendClose(unsigned long window) {
-    Display* x = XOpenDisplay(nullptr);
-    ASSERT_TRUE(x);
-    XEvent e{};
-    e.xclient = {ClientMessage, 0, 0, x, window, XInternAtom(x, "WM_PROTOCOLS", 0), 32, {}};
-    e.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", 0));
-    XSendEvent(x, window, 0, NoEventMask, &e);
-    XCloseDisplay(x);
 }
 
 TEST(ViewerWithDongle, ShowsTheBestModeAndClosesAtOnceWhileQuiet) {
@@ -67,7 +54,7 @@ TEST(ViewerWithDongle, ShowsTheBestModeAndClosesAtOnceWhileQuiet) {
 
     std::this_thread::sleep_for(4s); // the source is quiet now
     const auto closing = std::chrono::steady_clock::now();
-    SendClose(std::stoul(window));
+    ViewerProcess::requestClose(window);
     EXPECT_EQ(viewer.wait(5s), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms);
     EXPECT_EQ(Lines(log).back(), "close capture node");
