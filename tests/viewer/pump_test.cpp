@@ -83,15 +83,4 @@ TEST(FramePump, RestartsNeverLetTwoPumpsReadAtOnce) {
     EXPECT_EQ(sim->stats(0).destroyedDuringRead, 0);
 }
 
-TEST(FramePump, FollowsANewVideoAreaSizeFromTheNextFrame) {
-    auto sim = FreshPlatform();
-    sim->setInput(0, Named("HDMI Capture", 640, 480));
-    DialogRun run;
-    run.onUi([&] { MoveWindow(run.video(), 0, 0, 400, 300, TRUE); });
-    ASSERT_TRUE(WaitUntil([&] {
-        const cv::Mat pixels = run.videoPixels();
-        return pixels.cols == 400 && !IsBlack(pixels, {0, 0, 400, 299});
-    }));
-}
-
 } // namespace

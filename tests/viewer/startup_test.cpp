@@ -65,23 +65,6 @@ TEST(StartUp, ADeviceThatWillNotOpenStillGetsAPumpThatEndsOnItsFirstRead) {
     EXPECT_GT(CountPixels(run.videoPixels(), cv::Scalar(30, 30, 230)), 100);
 }
 
-TEST(StartUp, LiveFramesAreFittedIntoTheVideoArea) {
-    auto sim = FreshPlatform();
-    sim->setInput(0, Named("HDMI Capture", 1920, 1080));
-    DialogRun run;
-    ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.framesDelivered > 3; }, std::chrono::seconds(5)));
-    const cv::Mat pixels = run.videoPixels();
-    ASSERT_FALSE(pixels.empty());
-    // A 16:9 picture in a wider-than-tall area is fitted by height, with black bars beside it.
-    const float ratio = 1920.0f / 1080.0f;
-    const int drawnWidth = static_cast<int>(pixels.rows * ratio);
-    const int bar = (pixels.cols - drawnWidth) / 2;
-    ASSERT_GT(bar, 2);
-    EXPECT_TRUE(IsBlack(pixels, {0, 0, bar - 1, pixels.rows}));
-    EXPECT_FALSE(IsBlack(pixels, {bar + 1, 0, drawnWidth - 2, pixels.rows}));
-}
-
 TEST(StartUp, SystemMenuGainsTheAboutEntryUnderASeparatorThatDoesNothing) {
     auto sim = FreshPlatform();
     DialogRun run;
