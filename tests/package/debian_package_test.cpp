@@ -3,8 +3,6 @@
 // unpacked program started through /usr/bin/vistrel on an X display with no capture device.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -33,13 +31,7 @@ struct Result {
 
 Result Command(const std::string& command) {
     Result result;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            result.output += buffer;
-        const int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    result.output = Shell(command + " 2>&1", &result.status);
     return result;
 }
 

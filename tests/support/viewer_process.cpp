@@ -22,13 +22,15 @@ namespace testing_support {
 
 using namespace std::chrono_literals;
 
-std::string Shell(const std::string& command) {
+std::string Shell(const std::string& command, int* status) {
     std::string output;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[256];
         while (fgets(buffer, sizeof(buffer), pipe))
             output += buffer;
-        pclose(pipe);
+        const int ended = pclose(pipe);
+        if (status)
+            *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
     }
     return output;
 }

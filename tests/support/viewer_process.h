@@ -13,8 +13,9 @@
 
 namespace testing_support {
 
-// Runs a shell command; returns what it printed on standard output.
-std::string Shell(const std::string& command);
+// Runs a shell command; returns what it printed on standard output, and its exit status in
+// `status` when given.
+std::string Shell(const std::string& command, int* status = nullptr);
 
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
