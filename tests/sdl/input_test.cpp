@@ -5,7 +5,9 @@
 #include <atomic>
 #include <thread>
 
-#include "desktop_fixture.h"
+#include "tests/support/viewer_process.h"
+
+#include "desktop_fixture.h" // last: Xlib's macros
 
 // libdbus keeps a read buffer of SDL's session-bus connection to the end of the process.
 extern "C" const char* __lsan_default_suppressions() {
@@ -20,11 +22,7 @@ using Input = DesktopTest;
 TEST_F(Input, CloseBoxAndQuitAskToClose) {
     const unsigned long w = open(4, Client(100, 100, 300, 200), "close");
     ASSERT_NE(w, 0u);
-    XEvent e{}; // what a window manager sends when the close box is clicked
-    e.xclient = {ClientMessage, 0, 0, x, w, XInternAtom(x, "WM_PROTOCOLS", 0), 32, {}};
-    e.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", 0));
-    XSendEvent(x, w, 0, NoEventMask, &e);
-    XFlush(x);
+    testing_support::ViewerProcess::requestClose(std::to_string(w));
     EXPECT_TRUE(pumpUntil([&] { return !log.empty(); }));
     settle();
     // Only a request: the window stays, and the last window's close is no quit.
