@@ -41,8 +41,9 @@ void SetHints() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // Frames are copied 1:1, which the software renderer does as fast as any and on every
-    // display, Xvfb included; SDL_RENDER_DRIVER in the environment still chooses another.
+    // Frames are copied 1:1, which the window's own pixels take as fast as any renderer and
+    // on every display, Xvfb included (the software renderer stands for them, see
+    // sdl_present.cpp); SDL_RENDER_DRIVER in the environment still chooses a renderer.
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
     // ...and it writes straight to the X server, not through an OpenGL window texture.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);

@@ -34,10 +34,16 @@ enum class State { Normal, Maximized, Minimized };
 struct DesktopWindow {
     HWND hwnd = nullptr;
     SDL_Window* window = nullptr;
+    // Null when presents draw into the window's own pixels (the default).
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int textureWidth = 0;
     int textureHeight = 0;
+    // The window's own pixels keep what was shown, so a present copies only what changed,
+    // except after anything that may have replaced them (a new size, an expose, a show).
+    bool showAll = true;
+    int shownWidth = 0;
+    int shownHeight = 0;
     // Client placement the window manager last set or was told of; desktop events that only
     // repeat it are not reported again.
     Placement known;
@@ -68,6 +74,8 @@ public:
     void wake() override;
 
 private:
+    void presentToWindow(DesktopWindow& w, gdi::Surface& surface);
+    void presentRendered(DesktopWindow& w, gdi::Surface& surface);
     using Notice = std::function<void(const BackendEvents&)>;
 
     // True on the user-interface thread; `claim` makes the calling thread it when none is yet.

@@ -105,6 +105,11 @@ void SdlBackend::handleWindowEvent(const SDL_WindowEvent& e, const BackendEvents
         if (f)
             f(hwnd);
     };
+    // The window's pixels may be new ones: the next present copies all of them.
+    if (e.event == SDL_WINDOWEVENT_SIZE_CHANGED || e.event == SDL_WINDOWEVENT_SHOWN ||
+        e.event == SDL_WINDOWEVENT_EXPOSED || e.event == SDL_WINDOWEVENT_MAXIMIZED ||
+        e.event == SDL_WINDOWEVENT_RESTORED)
+        w->showAll = true;
     switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE:
         call(events.closeRequested);

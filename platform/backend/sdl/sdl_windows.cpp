@@ -31,7 +31,11 @@ void SdlBackend::createWindow(HWND hwnd, const RECT& clientScreen, LONG style,
     auto w = std::make_unique<DesktopWindow>();
     w->hwnd = hwnd;
     w->window = window;
-    w->renderer = SDL_CreateRenderer(window, -1, 0);
+    // The software renderer would only copy into the window's pixels: presents draw there
+    // themselves. Another renderer is used when SDL_RENDER_DRIVER asks for one.
+    const char* driver = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if (driver == nullptr || SDL_strcasecmp(driver, "software") != 0)
+        w->renderer = SDL_CreateRenderer(window, -1, 0);
     w->known = p;
     w->restorePlacement = p;
     applyStyle(*w, style);
