@@ -1,5 +1,6 @@
 // Test pattern, still image and looping video file.
 #include "platform/video/simulated/frame_producers.h"
+#include "platform/video/simulated/test_pattern.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,53 +15,6 @@ namespace {
 
 // Larger patterns are refused rather than left to fail allocating.
 constexpr int64_t kMaxPatternPixels = 4096LL * 4096LL;
-
-// Colour bars that roll sideways a few pixels per frame, with a white box bouncing along the
-// diagonal, so consecutive frames differ.
-class PatternProducer : public FrameProducer {
-public:
-    explicit PatternProducer(cv::Size size)
-        : m_size(size), m_box(std::max(1, std::min(size.width, size.height) / 8)) {}
-
-    bool next(cv::Mat& frame) override {
-        static const cv::Scalar colours[] = {{255, 255, 255}, {0, 255, 255}, {255, 255, 0},
-                                             {0, 255, 0},     {255, 0, 255}, {0, 0, 255},
-                                             {255, 0, 0},     {0, 0, 0}};
-        constexpr int count = static_cast<int>(std::size(colours));
-        const int width = m_size.width;
-        frame.create(m_size, CV_8UC3);
-        const int shift = static_cast<int>((m_frame * 4) % width);
-        for (int bar = 0; bar < count; ++bar) {
-            int begin = static_cast<int>((int64_t)bar * width / count) + shift;
-            int end = static_cast<int>((int64_t)(bar + 1) * width / count) + shift;
-            if (begin >= width) {
-                begin -= width;
-                end -= width;
-            }
-            fillColumns(frame, begin, std::min(end, width), colours[bar]);
-            if (end > width)
-                fillColumns(frame, 0, end - width, colours[bar]);
-        }
-        const int travel = std::max(1, std::min(m_size.width, m_size.height) - m_box);
-        const int pos = static_cast<int>((m_frame * 3) % (2 * travel));
-        const int offset = pos < travel ? pos : 2 * travel - pos;
-        const int x = std::min(offset, m_size.width - m_box);
-        const int y = std::min(offset, m_size.height - m_box);
-        frame(cv::Rect(x, y, m_box, m_box)).setTo(cv::Scalar(255, 255, 255));
-        ++m_frame;
-        return true;
-    }
-
-private:
-    static void fillColumns(cv::Mat& frame, int begin, int end, const cv::Scalar& colour) {
-        if (end > begin)
-            frame.colRange(begin, end).setTo(colour);
-    }
-
-    cv::Size m_size;
-    int m_box;
-    uint64_t m_frame = 0;
-};
 
 class ImageProducer : public FrameProducer {
 public:
@@ -117,7 +71,7 @@ std::unique_ptr<FrameProducer> MakeFrameProducer(const SimulatedPicture& picture
         if (size.width <= 0 || size.height <= 0 ||
             (int64_t)size.width * size.height > kMaxPatternPixels)
             return nullptr;
-        return std::make_unique<PatternProducer>(size);
+        return MakeTestPattern(size);
     }
     case SimulatedPicture::Kind::ImageFile: {
         if (!IsFile(picture.path))
