@@ -53,10 +53,14 @@ inline uint16_t Product(uint8_t p, uint16_t weight) {
     return uint16_t((uint32_t(uint16_t(p << 8)) * weight) >> 16);
 }
 
-// sums[i] (+)= sum over r < Rows of w[r] * rows[r][i].
-template <int Rows, bool Add>
+// Where a sweep puts its sums: into `sums`, added to `sums`, or straight out as levels.
+enum class Into { Sums, AddToSums, Levels };
+
+// The sum over r < Rows of w[r] * rows[r][i], for every i, put as Mode says.
+template <int Rows, Into Mode>
 __attribute__((always_inline)) inline void Sweep(const uint8_t* const* rows, const uint16_t* w,
-                                                 size_t n, uint16_t* __restrict sums) {
+                                                 size_t n, uint16_t* __restrict sums, float bias,
+                                                 float* __restrict out) {
     const uint8_t* __restrict a = rows[0];
     const uint8_t* __restrict b = rows[Rows > 1 ? 1 : 0];
     const uint8_t* __restrict c = rows[Rows > 2 ? 2 : 0];
@@ -71,44 +75,52 @@ __attribute__((always_inline)) inline void Sweep(const uint8_t* const* rows, con
             sum = uint16_t(sum + Product(c[i], wc));
         if constexpr (Rows > 3)
             sum = uint16_t(sum + Product(d[i], wd));
-        sums[i] = Add ? uint16_t(sums[i] + sum) : sum;
+        if constexpr (Mode == Into::Levels)
+            out[i] = float(sum) * (1.0f / kUnitsPerLevel) + bias;
+        else if constexpr (Mode == Into::AddToSums)
+            sums[i] = uint16_t(sums[i] + sum);
+        else
+            sums[i] = sum;
     }
 }
 
-// out[i] = sum over t of weights[t] * rows[t][i] in levels, up to four rows per sweep.
+// out[i] = sum over t of weights[t] * rows[t][i] in levels. Up to four rows (every row of a
+// shrink to less than about a third) take one sweep straight to levels; more are summed four
+// at a time in `sums` first.
 VISTREL_VECTOR_CLONES void SumRows(const uint8_t* const* rows, const uint16_t* weights, int count,
                                    size_t n, uint16_t* __restrict sums, float* __restrict out) {
-    for (int t = 0; t < count; t += 4) {
+    const float bias = 0.5f * float(count) / kUnitsPerLevel;
+    switch (count) {
+    case 1:
+        return Sweep<1, Into::Levels>(rows, weights, n, sums, bias, out);
+    case 2:
+        return Sweep<2, Into::Levels>(rows, weights, n, sums, bias, out);
+    case 3:
+        return Sweep<3, Into::Levels>(rows, weights, n, sums, bias, out);
+    case 4:
+        return Sweep<4, Into::Levels>(rows, weights, n, sums, bias, out);
+    default:
+        break;
+    }
+    Sweep<4, Into::Sums>(rows, weights, n, sums, bias, out);
+    for (int t = 4; t < count; t += 4) {
         const uint8_t* const* r = rows + t;
         const uint16_t* w = weights + t;
-        switch (std::min(count - t, 4) + (t > 0 ? 4 : 0)) {
+        switch (std::min(count - t, 4)) {
         case 1:
-            Sweep<1, false>(r, w, n, sums);
+            Sweep<1, Into::AddToSums>(r, w, n, sums, bias, out);
             break;
         case 2:
-            Sweep<2, false>(r, w, n, sums);
+            Sweep<2, Into::AddToSums>(r, w, n, sums, bias, out);
             break;
         case 3:
-            Sweep<3, false>(r, w, n, sums);
-            break;
-        case 4:
-            Sweep<4, false>(r, w, n, sums);
-            break;
-        case 5:
-            Sweep<1, true>(r, w, n, sums);
-            break;
-        case 6:
-            Sweep<2, true>(r, w, n, sums);
-            break;
-        case 7:
-            Sweep<3, true>(r, w, n, sums);
+            Sweep<3, Into::AddToSums>(r, w, n, sums, bias, out);
             break;
         default:
-            Sweep<4, true>(r, w, n, sums);
+            Sweep<4, Into::AddToSums>(r, w, n, sums, bias, out);
             break;
         }
     }
-    const float bias = 0.5f * float(count) / kUnitsPerLevel;
     for (size_t i = 0; i < n; ++i)
         out[i] = float(sums[i]) * (1.0f / kUnitsPerLevel) + bias;
 }
