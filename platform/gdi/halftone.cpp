@@ -84,9 +84,9 @@ __attribute__((always_inline)) inline void Sweep(const uint8_t* const* rows, con
     }
 }
 
-// out[i] = sum over t of weights[t] * rows[t][i] in levels. Up to four rows (every row of a
-// shrink to less than about a third) take one sweep straight to levels; more are summed four
-// at a time in `sums` first.
+// out[i] = sum over t of weights[t] * rows[t][i] in levels. Up to four rows (any shrink to a
+// third of the height or more) take one sweep straight to levels; more are summed four at a
+// time in `sums` first.
 VISTREL_VECTOR_CLONES void SumRows(const uint8_t* const* rows, const uint16_t* weights, int count,
                                    size_t n, uint16_t* __restrict sums, float* __restrict out) {
     const float bias = 0.5f * float(count) / kUnitsPerLevel;
