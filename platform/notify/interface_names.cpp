@@ -16,15 +16,6 @@ uint64_t Fnv1a64(std::string_view text, uint64_t hash) {
     return hash;
 }
 
-bool AcceptableSerial(std::string_view serial) {
-    if (serial.empty())
-        return false;
-    for (unsigned char c : serial)
-        if (c <= 0x20 || c >= 0x7f || c == ',' || c == '#')
-            return false;
-    return true;
-}
-
 } // namespace
 
 std::string GuidText(const GUID& g) {
@@ -47,23 +38,6 @@ GUID GuidFromText(std::string_view text) {
         g.Data4[i] = static_cast<uint8_t>(low >> (56 - 8 * i));
     g.Data4[0] = static_cast<uint8_t>((g.Data4[0] & 0x3f) | 0x80);
     return g;
-}
-
-std::string UsbInstanceId(std::string_view serial, std::string_view portPath) {
-    if (AcceptableSerial(serial))
-        return std::string(serial);
-    // Windows' own form for devices without a usable serial: "5&<hash>&0&<port>".
-    const uint32_t hash = static_cast<uint32_t>(Fnv1a64(portPath, 0xcbf29ce484222325ULL));
-    std::string port(portPath);
-    const size_t lastDot = port.find_last_of(".-");
-    if (lastDot != std::string::npos)
-        port = port.substr(lastDot + 1);
-    if (port.empty())
-        port = "0";
-    char text[64];
-    std::snprintf(text, sizeof text, "5&%x&0&%s", static_cast<unsigned>(hash),
-                  port.substr(0, 16).c_str());
-    return text;
 }
 
 std::string UsbInterfaceName(uint16_t vendorId, uint16_t productId, std::string_view instance) {

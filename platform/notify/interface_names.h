@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/usb_instance.h"
 #include "platform/win32/types.h"
 
 namespace platform::notify {
@@ -18,10 +19,8 @@ std::string GuidText(const GUID& guid);
 // A GUID that depends only on `text`, the same in every run (an ALSA card id, say).
 GUID GuidFromText(std::string_view text);
 
-// The instance part of a USB interface name: the serial number when Windows would accept it
-// (printable ASCII without ',' or '#'), otherwise an id made from the port the device sits
-// on ("1-2.3"), stable for that port.
-std::string UsbInstanceId(std::string_view serial, std::string_view portPath);
+// The instance part of a USB interface name, from the serial or else the port.
+using platform::UsbInstanceId;
 
 // \\?\USB#VID_3188&PID_1234#<instance>#{a5dcbf10-6530-11d2-901f-00c04fb951ed}
 std::string UsbInterfaceName(uint16_t vendorId, uint16_t productId, std::string_view instance);

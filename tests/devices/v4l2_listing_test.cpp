@@ -63,6 +63,7 @@ TEST(V4l2Listing, DevicePathsCarryTheUsbDeviceOfTheNode) {
     node(2, sys / "devices/virtual");
     std::ofstream(usb / "idVendor") << "534d\n";
     std::ofstream(usb / "idProduct") << "2109\n";
+    std::ofstream(usb / "serial") << "HDMI0001\n";
     std::ofstream(sys / "devices/virtual/idVendor") << "zz\n";
 
     auto identity = [&](int n) { return platform::v4l2::UsbIdentityOfVideoNode(sys, n); };
@@ -70,6 +71,7 @@ TEST(V4l2Listing, DevicePathsCarryTheUsbDeviceOfTheNode) {
     EXPECT_EQ(identity(0)->vendor, 0x534d);
     EXPECT_EQ(identity(0)->product, 0x2109);
     EXPECT_EQ(identity(0)->port, "1-2");
+    EXPECT_EQ(identity(0)->serial, "HDMI0001");
     EXPECT_FALSE(identity(1));
     EXPECT_FALSE(identity(2));
     EXPECT_FALSE(identity(3)) << "no such node";
@@ -77,7 +79,7 @@ TEST(V4l2Listing, DevicePathsCarryTheUsbDeviceOfTheNode) {
     const auto inputs = AssembleInputs(
         {"video0", "video1"}, [](int) { return "Card"; }, identity);
     ASSERT_EQ(inputs.size(), 2u);
-    EXPECT_EQ(inputs[0].devicePath, u"\\\\?\\usb#vid_534d&pid_2109&mi_00#1-2#"
+    EXPECT_EQ(inputs[0].devicePath, u"\\\\?\\usb#vid_534d&pid_2109#HDMI0001#"
                                     u"{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
     EXPECT_FALSE(inputs[1].devicePath);
     fs::remove_all(sys);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/system/usb_instance.h"
 #include "platform/system/utf.h"
 #include "platform/video/device_path.h"
 
@@ -44,6 +45,16 @@ std::optional<uint16_t> HexAttribute(const std::string& path) {
     return static_cast<uint16_t>(value);
 }
 
+// A sysfs text attribute's first line ("HDMI0001\n"), bounded; empty when there is none.
+std::string TextAttribute(const std::string& path) {
+    // USB string descriptors hold at most 126 characters.
+    constexpr size_t kLongest = 255;
+    std::ifstream file(path);
+    std::string text;
+    std::getline(file, text);
+    return text.size() > kLongest ? std::string() : text;
+}
+
 std::string Resolved(const std::string& path) {
     char buffer[PATH_MAX];
     return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
@@ -64,7 +75,8 @@ std::optional<UsbIdentity> UsbIdentityOfVideoNode(const std::string& sysRoot, in
         const auto vendor = HexAttribute(dir + "/idVendor");
         const auto product = HexAttribute(dir + "/idProduct");
         if (vendor && product)
-            return UsbIdentity{*vendor, *product, dir.substr(dir.rfind('/') + 1)};
+            return UsbIdentity{*vendor, *product, dir.substr(dir.rfind('/') + 1),
+                               TextAttribute(dir + "/serial")};
         dir.erase(dir.rfind('/'));
     }
     return std::nullopt;
@@ -100,7 +112,8 @@ std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEn
             inputs[n].friendlyName = Utf8ToUtf16(*card);
             inputs[n].description = inputs[n].friendlyName;
             if (auto usb = usbIdentity ? usbIdentity(n) : std::nullopt)
-                inputs[n].devicePath = UsbVideoDevicePath(usb->vendor, usb->product, usb->port);
+                inputs[n].devicePath = UsbVideoDevicePath(usb->vendor, usb->product,
+                                                          UsbInstanceId(usb->serial, usb->port));
         }
     }
     return inputs;

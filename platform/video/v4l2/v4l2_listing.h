@@ -28,7 +28,8 @@ using CardNameQuery = std::function<std::optional<std::string>(int n)>;
 struct UsbIdentity {
     uint16_t vendor = 0;
     uint16_t product = 0;
-    std::string port; // the device's sysfs name, "1-2.3": where it is plugged in
+    std::string port;   // the device's sysfs name, "1-2.3": where it is plugged in
+    std::string serial; // its "serial" attribute; empty when it has none
 };
 
 // The USB device of /dev/video<n>, from sysfs under `sysRoot` ("/sys"): the nearest ancestor
@@ -40,7 +41,8 @@ using UsbIdentityQuery = std::function<std::optional<UsbIdentity>(int n)>;
 
 // Entry i describes /dev/video<i>, for i from 0 to the highest node number, so positions match
 // OpenCV's capture indices. A missing node, or one that cannot capture, gets an empty name.
-// A capture node on USB gets the device path Windows would give it.
+// A capture node on USB gets the device path Windows would give it, with the device's serial,
+// or its port when it has none, as the instance.
 std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEntries,
                                            const CardNameQuery& cardName,
                                            const UsbIdentityQuery& usbIdentity = SysfsUsbIdentity);
