@@ -8,6 +8,7 @@
 
 #include "platform/scenario/scenario.h"
 #include "platform/scenario/scenario_words.h"
+#include "platform/system/usb_instance.h"
 #include "platform/video/device_path.h"
 #include "platform/win32/constants.h"
 
@@ -52,6 +53,24 @@ std::optional<UsbPair> ReadUsbPair(std::string_view word) {
     if (!vendor || !product)
         return std::nullopt;
     return UsbPair{static_cast<uint16_t>(*vendor), static_cast<uint16_t>(*product)};
+}
+
+// A USB port path as sysfs names a device: "1-2", "1-2.3"; bus, ports, digits and separators.
+std::optional<std::string> ReadUsbPort(std::string_view word) {
+    constexpr size_t kLongest = 32; // a bus and seven hub tiers with room to spare
+    if (word.empty() || word.size() > kLongest ||
+        word.find_first_not_of("0123456789-.") != std::string_view::npos)
+        return std::nullopt;
+    return std::string(word);
+}
+
+// What follows VVVV:PPPP: `port P` for a device without a serial, told apart by where it is
+// plugged in; a serial when `serialFollows`; otherwise `absent`. Gives the instance id the
+// device's USB names carry.
+std::string ReadUsbInstance(LineWords& words, bool serialFollows, std::string absent) {
+    if (words.take("port"))
+        return UsbInstanceId("", words.read("a USB port such as 1-2 or 1-2.3", ReadUsbPort));
+    return serialFollows ? UsbInstanceId(words.word("a serial"), "") : absent;
 }
 
 // WIDTHxHEIGHT, each side from 1 to kLargestPictureSide.
@@ -120,6 +139,7 @@ void OptionalFps(LineWords& words, double& fps) {
 }
 
 // The options of `input N NAME ...`, one row each.
+bool IsInputOption(std::string_view word);
 struct InputOption {
     std::string_view name;
     void (*read)(LineWords& words, InputSetup& setup, const Scenario& scenario);
@@ -154,9 +174,12 @@ constexpr InputOption kInputOptions[] = {
     {"usb",
      [](LineWords& w, InputSetup& s, const Scenario&) {
          const UsbPair pair = w.read(kUsbPair, ReadUsbPair);
-         // The instance and the sound card follow the index, so that two inputs of one model
-         // stay two devices.
-         s.usb = UsbIdentity{pair.vendor, pair.product, "SIM" + std::to_string(s.index),
+         // Without a serial or port, the instance follows the index; the sound card always
+         // does; so that two inputs of one model stay two devices.
+         const std::string& next = w.peek();
+         const bool serialFollows = !next.empty() && !IsInputOption(next);
+         s.usb = UsbIdentity{pair.vendor, pair.product,
+                             ReadUsbInstance(w, serialFollows, "SIM" + std::to_string(s.index)),
                              "Capture" + std::to_string(s.index)};
          s.input.devicePath = UsbVideoDevicePath(pair.vendor, pair.product, s.usb->serial);
      }},
@@ -166,6 +189,13 @@ constexpr InputOption kInputOptions[] = {
          s.input.faultAfterFrames = FramesBeforeFault(w);
      }},
 };
+
+bool IsInputOption(std::string_view word) {
+    for (const InputOption& o : kInputOptions)
+        if (word == o.name)
+            return true;
+    return false;
+}
 
 void ReadInput(LineWords& w, Scenario& scenario, int line) {
     InputSetup setup;
@@ -200,7 +230,7 @@ template <bool kPlugged> Action ReadPlug(LineWords& w) {
 }
 template <bool kArrival> Action ReadUsbAnnouncement(LineWords& w) {
     const UsbPair pair = w.read(kUsbPair, ReadUsbPair);
-    return AnnounceUsb{pair.vendor, pair.product, w.atEnd() ? "SIM" : w.word("a serial"), kArrival};
+    return AnnounceUsb{pair.vendor, pair.product, ReadUsbInstance(w, !w.atEnd(), "SIM"), kArrival};
 }
 template <bool kArrival> Action ReadAudioAnnouncement(LineWords& w) {
     return AnnounceAudio{w.word("a sound card id"), kArrival};

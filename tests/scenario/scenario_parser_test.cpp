@@ -9,6 +9,8 @@
 #include <sstream>
 
 #include "platform/scenario/scenario.h"
+#include "platform/system/usb_instance.h"
+#include "platform/video/device_path.h"
 #include "platform/windows.h"
 
 namespace {
@@ -35,6 +37,8 @@ TEST(ScenarioParser, EventLinesBecomeTypedEvents) {
         {"at 1 plug 7", PlugInput{7, true}},
         {"at 1 usb-arrival 3188:1234", AnnounceUsb{0x3188, 0x1234, "SIM", true}},
         {"at 1 usb-removal FFFF:1 X9", AnnounceUsb{0xFFFF, 0x1, "X9", false}},
+        {"at 1 usb-removal 3188:1234 port 1-2",
+         AnnounceUsb{0x3188, 0x1234, UsbInstanceId("", "1-2"), false}},
         {"at 1 audio-arrival Capture1", AnnounceAudio{"Capture1", true}},
         {"at 1 resume", ChangePower{true}},
         {"at 1 suspend", ChangePower{false}},
@@ -104,6 +108,26 @@ TEST(ScenarioParser, InputLinesSetUpTheirInputs) {
     EXPECT_EQ(s.inputs[2].input.picture.path, "/clips/c.mp4");
 }
 
+// `usb` gives the input's device path the instance its USB names carry: the serial, the port's
+// id, or one that follows the index; the next option is not taken for a serial.
+TEST(ScenarioParser, UsbInputsCarryTheirInstance) {
+    const std::pair<const char*, std::string> kLines[] = {
+        {"input 4 \"a\" usb 3188:1234", "SIM4"},
+        {"input 4 \"a\" usb 3188:1234 unplugged", "SIM4"},
+        {"input 4 \"a\" usb 3188:1234 HDMI0002 unplugged", "HDMI0002"},
+        {"input 4 \"a\" usb 3188:1234 port 1-2.3 unplugged", UsbInstanceId("", "1-2.3")},
+    };
+    for (const auto& [line, instance] : kLines) {
+        const Parsed parsed = Parse(line);
+        ASSERT_TRUE(parsed.ok) << line << ": " << parsed.error;
+        const InputSetup& setup = parsed.scenario.inputs.at(0);
+        ASSERT_TRUE(setup.usb) << line;
+        EXPECT_EQ(setup.usb->serial, instance) << line;
+        EXPECT_EQ(setup.input.devicePath, UsbVideoDevicePath(0x3188, 0x1234, instance)) << line;
+        EXPECT_EQ(setup.plugged, !std::strstr(line, "unplugged")) << line;
+    }
+}
+
 TEST(ScenarioParser, BadLinesSayWhereAndWhatWasExpected) {
     const std::pair<const char*, const char*> kLines[] = {
         {"at 1 unplug 010x", "line 1: unplug: expected an input index from 0 to 255, found "
@@ -120,6 +144,8 @@ TEST(ScenarioParser, BadLinesSayWhereAndWhatWasExpected) {
         {"at 1 fault 0 throws after", "expected a frame count after \"after\", found the end"},
         {"at 1 usb-arrival 3188", "line 1: usb-arrival: expected a USB identity VVVV:PPPP"},
         {"at 1 usb-arrival 13188:1", "found \"13188:1\""},
+        {"at 1 usb-removal 3188:1 port", "expected a USB port such as 1-2 or 1-2.3, found the end"},
+        {"input 0 \"a\" usb 3188:1 port 1#2", "found \"1#2\""},
         {"at 1 key 0x1B", "line 1: key: expected a key: escape, return,"},
         {"at 1 double-click 40000 1", "found \"40000\""},
         {"at 1 resize 700 0", "line 1: resize: expected a window width and height"},
