@@ -103,11 +103,15 @@ BOOL CVelvoraDlg::OnDeviceChange(UINT eventType, DWORD_PTR data) {
         }
     } else if (IsCaptureHardware(name)) {
         std::erase(m_unknownUsbArrivals, UsbIdentityIn(name));
+        // Another dongle of the same model: the picture and the log stay as they are.
+        if (!IsChosenDevice(name))
+            return TRUE;
         ReleaseCaptureAndWait();
         Sleep(kHandOverPauseMs);
         m_devicePresent = false;
         ShowNoSignal();
         AppendEventLog(u"remove3188");
+        OpenRemainingCaptureDevice(name);
     } else {
         std::erase(m_unknownUsbArrivals, UsbIdentityIn(name));
     }
@@ -136,6 +140,22 @@ bool CVelvoraDlg::IsCaptureHardware(const std::u16string& interfaceName) const {
     if (Contains(interfaceName, u"VID_3188"))
         return true;
     return !m_deviceUsbId.empty() && interfaceName.find(m_deviceUsbId) != std::u16string::npos;
+}
+
+bool CVelvoraDlg::IsChosenDevice(const std::u16string& interfaceName) const {
+    return UsbInstanceIn(m_devicePath).empty() || SameUsbDevice(interfaceName, m_devicePath);
+}
+
+void CVelvoraDlg::OpenRemainingCaptureDevice(const std::u16string& goneInterfaceName) {
+    // Only a device known by its instance can be told from the ones that remain; without one
+    // the viewer waits for an arrival as it always has.
+    if (UsbInstanceIn(m_devicePath).empty() || !ChooseCaptureDevice(goneInterfaceName))
+        return;
+    m_devicePresent = true;
+    AppendEventLog(u"open");
+    Sleep(kHandOverPauseMs);
+    OpenDeviceAtChosenIndex();
+    AppendEventLog(u"opening");
 }
 
 void CVelvoraDlg::NoteUnknownUsbArrival(const std::u16string& interfaceName) {

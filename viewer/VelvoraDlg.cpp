@@ -88,19 +88,23 @@ void CVelvoraDlg::SelectAndOpenDevice() {
         m_deviceFound = true;
 }
 
-bool CVelvoraDlg::ChooseCaptureDevice() {
+bool CVelvoraDlg::ChooseCaptureDevice(std::u16string_view leaving) {
     std::vector<std::string> inputs;
     std::vector<std::string> devicePaths;
     EnumerateVideoInputs(inputs, &devicePaths);
     for (size_t i = 0; i < inputs.size(); ++i) {
         // Case-sensitive, anywhere in the name; the first match wins.
-        if (std::strstr(inputs[i].c_str(), "HDMI Capture")) {
-            m_deviceIndex = static_cast<int>(i);
-            // Device paths are ASCII.
-            const std::string path = i < devicePaths.size() ? devicePaths[i] : std::string();
-            m_deviceUsbId = UsbIdentityIn(std::u16string(path.begin(), path.end()));
-            return true;
-        }
+        if (!std::strstr(inputs[i].c_str(), "HDMI Capture"))
+            continue;
+        // Device paths are ASCII.
+        const std::string narrowPath = i < devicePaths.size() ? devicePaths[i] : std::string();
+        const std::u16string path(narrowPath.begin(), narrowPath.end());
+        if (!leaving.empty() && SameUsbDevice(path, leaving))
+            continue;
+        m_deviceIndex = static_cast<int>(i);
+        m_deviceUsbId = UsbIdentityIn(path);
+        m_devicePath = path;
+        return true;
     }
     return false;
 }
@@ -110,11 +114,15 @@ bool CVelvoraDlg::OpenChosenDevice() {
         ShowNoSignal();
         return false;
     }
+    OpenDeviceAtChosenIndex();
+    return true;
+}
+
+void CVelvoraDlg::OpenDeviceAtChosenIndex() {
     // The open's result is not examined: a device that fails to open shows as a pump whose
     // first read fails.
     m_capture.open(m_deviceIndex);
     StartFramePump();
-    return true;
 }
 
 void CVelvoraDlg::StartFramePump() {

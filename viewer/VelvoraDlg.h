@@ -23,13 +23,16 @@ public:
 
     // Capture control
     void SelectAndOpenDevice();
-    // Lists the video inputs afresh and takes the first whose name contains "HDMI Capture":
-    // m_deviceIndex and m_deviceUsbId follow it. Without a match both keep their values and
-    // the result is false.
-    bool ChooseCaptureDevice();
+    // Lists the video inputs afresh and takes the first whose name contains "HDMI Capture",
+    // passing over the inputs of the USB device named in `leaving` (an interface name):
+    // m_deviceIndex, m_deviceUsbId and m_devicePath follow it. Without a match all keep their
+    // values and the result is false.
+    bool ChooseCaptureDevice(std::u16string_view leaving = {});
     // Chooses, then opens the chosen device and starts a pump; without a match shows the
     // no-signal screen instead and returns false.
     bool OpenChosenDevice();
+    // Opens m_deviceIndex and starts a pump.
+    void OpenDeviceAtChosenIndex();
     void StartFramePump();
     afx_msg void StopCapture();
 
@@ -84,6 +87,9 @@ public:
     // ("VID_534D&PID_2109"); empty when it is not known. Kept when a later choice finds no
     // device, so the device's return is still recognised.
     std::u16string m_deviceUsbId;
+    // The chosen device's path, whose USB instance tells its removal from that of another
+    // dongle of the same model; empty when it has none. Kept as m_deviceUsbId is.
+    std::u16string m_devicePath;
 
 private:
     // How long close and device changes wait for pumps to finish a read that the release could
@@ -97,6 +103,12 @@ private:
     void AppendEventLog(LPCWSTR word);
     // The interface name belongs to the capture hardware: "VID_3188", or the chosen device.
     bool IsCaptureHardware(const std::u16string& interfaceName) const;
+    // The capture hardware's interface is the chosen device's own, or cannot be told apart
+    // from it because the chosen device's path names no USB instance.
+    bool IsChosenDevice(const std::u16string& interfaceName) const;
+    // After the shown device has gone: opens another "HDMI Capture" input at once when one is
+    // there, with the words of an arrival.
+    void OpenRemainingCaptureDevice(const std::u16string& goneInterfaceName);
     // A dongle of another vendor plugged in while none was chosen is known only once its video
     // input is listed, which is after its USB device arrived: the identities of USB devices
     // that arrived unrecognised are kept, and an audio endpoint's arrival lists the inputs and

@@ -8,6 +8,8 @@
 
 #include "tests/support/dialog_harness.h"
 #include "platform/notify/simulated_notifications.h"
+#include "platform/video/device_path.h"
+#include "viewer/UsbIdentity.h"
 
 using namespace testing_support;
 namespace notify = platform::notify;
@@ -125,6 +127,84 @@ TEST(DeviceEvents, TheChosenDevicesUsbIdentityCountsAsTheCaptureHardware) {
     run.settle();
     EXPECT_EQ(run.eventLog(), (Log{"remove3188", "open", "opening"}));
     EXPECT_EQ(sim->stats(1).opens, 2);
+}
+
+// A name's USB instance: after its identity's '#', up to the next; none for one interface of a
+// composite device, whose instance is not the device's.
+TEST(DeviceEvents, UsbInstancesAreReadFromNamesAndPaths) {
+    const std::pair<std::u16string, std::u16string> kNames[] = {
+        {u"\\\\?\\USB#VID_3188&PID_1234#HDMI0001#{a5dcbf10}", u"HDMI0001"},
+        {u"\\\\?\\usb#vid_3188&pid_1234#hdmi0001#{65e8773d}\\global", u"HDMI0001"},
+        {u"\\\\?\\usb#vid_534d&pid_2109&mi_00#6&1a2b&0&0000#{65e8773d}", u""},
+        {u"\\\\?\\USB#VID_3188&PID_1234#HDMI0001", u""},
+        {u"\\\\?\\USB#VID_3188&PID_1234#", u""},
+        {u"VID_3188&PID_1234", u""},
+        {u"\\\\?\\SWD#MMDEVAPI#{0.0.1.00000000}.{x}#{y}", u""},
+    };
+    for (const auto& [name, instance] : kNames)
+        EXPECT_TRUE(UsbInstanceIn(name) == instance) << &name - &kNames[0].first;
+    EXPECT_TRUE(SameUsbDevice(kNames[0].first, kNames[1].first));
+    EXPECT_FALSE(SameUsbDevice(kNames[2].first, kNames[2].first)) << "no instance, no match";
+    EXPECT_FALSE(SameUsbDevice(u"USB#VID_3188&PID_1235#HDMI0001#", kNames[0].first));
+}
+
+// Two dongles of one model, told apart by their serials or, without, by their ports: the removal
+// or return of the one not shown changes nothing; the shown one's removal shows no signal, then
+// the other at once.
+TEST(DeviceEvents, OfTwoDonglesOfOneModelOnlyTheShownOnesRemovalCounts) {
+    const struct {
+        const char* toldApartBy;
+        std::string instances[2];
+    } kPairs[] = {
+        {"serial", {"HDMI0001", "HDMI0002"}},
+        {"port", {notify::UsbInstanceId("", "1-1"), notify::UsbInstanceId("", "1-2")}},
+    };
+    for (const auto& pair : kPairs) {
+        SCOPED_TRACE(pair.toldApartBy);
+        auto sim = FreshPlatform();
+        for (int i : {0, 1}) {
+            platform::SimulatedInput dongle = Named("USB3.0 HDMI Capture", 320, 180, 60);
+            dongle.devicePath = platform::UsbVideoDevicePath(0x3188, 0x1234, pair.instances[i]);
+            sim->setInput(i, dongle);
+        }
+        DialogRun run(WithNoSignalPicture);
+        auto plug = [&](int i, bool plugged) {
+            sim->setPlugged(i, plugged);
+            const std::string card = "Card" + std::to_string(i);
+            if (plugged)
+                notify::SimulateCaptureDevicePlugged(0x3188, 0x1234, pair.instances[i], card);
+            else
+                notify::SimulateCaptureDeviceUnplugged(0x3188, 0x1234, pair.instances[i], card);
+            run.settle();
+        };
+        auto streams = [&](int i) {
+            const uint64_t before = sim->stats(i).framesDelivered;
+            return sim->waitFor(
+                i, [before](auto& s) { return s.framesDelivered > before + 2; },
+                std::chrono::seconds(5));
+        };
+        ASSERT_TRUE(streams(0));
+
+        plug(1, false);
+        EXPECT_EQ(run.eventLog(), Log{});
+        EXPECT_TRUE(streams(0));
+        plug(1, true);
+        EXPECT_EQ(run.eventLog(), Log{"open"});
+        EXPECT_EQ(sim->stats(1).opens, 0);
+
+        const auto unplugged = std::chrono::steady_clock::now();
+        plug(0, false);
+        EXPECT_EQ(run.eventLog(), (Log{"open", "remove3188", "open", "opening"}));
+        EXPECT_TRUE(streams(1));
+        // Within 1 s on an idle machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - unplugged, std::chrono::seconds(8));
+
+        plug(0, true);
+        EXPECT_EQ(run.eventLog(), (Log{"open", "remove3188", "open", "opening", "open"}));
+        EXPECT_EQ(sim->stats(0).opens, 1);
+        EXPECT_TRUE(streams(1));
+        EXPECT_EQ(run.dialog().RunningPumps(), 1);
+    }
 }
 
 // Every device change is answered TRUE whatever it carries, and a record is read only inside
