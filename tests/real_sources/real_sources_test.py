@@ -81,10 +81,12 @@ class UsbDevice:
     def plug(self):
         """Adds the tree, parents first; each addition sends its uevent. Returns the time of the
         last."""
+        serial = ["serial", self.serial] if self.serial else []  # none: known by its port
         usb = self._add("usb", self.port, None,
-                        ["idVendor", self.vendor, "idProduct", self.product, "serial", self.serial],
-                        ["DEVTYPE", "usb_device", "ID_SERIAL_SHORT", self.serial,
-                         "PRODUCT", "%s/%s/100" % (self.vendor.lstrip("0"), self.product)])
+                        ["idVendor", self.vendor, "idProduct", self.product] + serial,
+                        ["DEVTYPE", "usb_device", "PRODUCT",
+                         "%s/%s/100" % (self.vendor.lstrip("0"), self.product)]
+                        + (["ID_SERIAL_SHORT", self.serial] if self.serial else []))
         if self.video is not None:
             video_if = self._add("usb", self.port + ":1.0", usb, ["bInterfaceClass", "0e"],
                                  ["DEVTYPE", "usb_interface"])
@@ -155,9 +157,10 @@ class Viewer:
         with open(self.times) as f:
             return [line.split(" ", 1) for line in f.read().splitlines()]
 
-    def expect(self, expected, action, case, bound=3.0):
+    def expect(self, expected, action, case, bound=3.0, to_last=False):
         """Runs `action`, which returns the time of its uevent or signal, and waits for exactly
-        `expected` to follow in the log; notes the time until the first word."""
+        `expected` to follow in the log; notes the time until the first word (with `to_last`,
+        until the last too)."""
         before = len(self.words())
         since = action()
         deadline = time.monotonic() + bound * SCALE
@@ -165,10 +168,21 @@ class Viewer:
             words = self.words()[before:]
             if [w for _, w in words] == expected:
                 LATENCIES.append((case, (float(words[0][0]) - since) * 1000))
+                if to_last:
+                    LATENCIES.append((case + ", last word", (float(words[-1][0]) - since) * 1000))
                 return
             if time.monotonic() > deadline:
                 raise AssertionError("%s: expected %s, got %s" % (case, expected, words))
             time.sleep(0.002)
+
+    def expect_nothing(self, action, case, wait=1.0):
+        """Runs `action` and checks that no word follows within `wait` seconds."""
+        before = len(self.words())
+        action()
+        time.sleep(wait * SCALE)
+        words = self.words()[before:]
+        if words:
+            raise AssertionError("%s: expected no word, got %s" % (case, words))
 
     def finish(self):
         self.process.wait(timeout=20 * SCALE)
@@ -275,7 +289,7 @@ class RealSources(dbusmock.DBusTestCase):
         # Plugged in only after the viewer started, so nothing was chosen at start-up.
         dongle = UsbDevice(self.testbed, "1-2", "534d", "2109", "20220101", card=1, video=0)
         v = self.viewer = Viewer(self.work.name, [
-            'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 534d:2109 unplugged',
+            'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 534d:2109 20220101 unplugged',
         ], [(1.8, "screenshot start.ppm"), (2.0, "plug 0"), (3.1, "screenshot plugged.ppm"),
             (3.3, "unplug 0"), (4.1, "screenshot unplugged.ppm"), (4.3, "plug 0"),
             (5.4, "screenshot replugged.ppm"), (6.5, "screenshot resumed.ppm"),
@@ -293,6 +307,52 @@ class RealSources(dbusmock.DBusTestCase):
         self.assertEqual([v.picture(n + ".ppm") for n in
                           ("start", "plugged", "unplugged", "replugged", "resumed")],
                          ["no-signal", "dongle", "no-signal", "dongle", "dongle"])
+
+    def two_dongles_of_one_model(self, a, b, usb_a, usb_b):
+        """Dongle A (the blue picture, "dongle") is shown, B (green, "webcam") waits: only the
+        shown one's removal counts, and then B is opened at once."""
+        v = self.viewer = Viewer(self.work.name, [
+            'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 3188:1234 %s unplugged' % usb_a,
+            'input 1 "USB3.0 HDMI Capture" image webcam.ppm 30 usb 3188:1234 %s unplugged' % usb_b,
+        ], [(2.0, "plug 0"), (3.0, "plug 1"), (4.0, "unplug 1"), (5.2, "screenshot b-gone.ppm"),
+            (5.4, "plug 1"), (6.4, "unplug 0"), (7.4, "screenshot a-gone.ppm"), (7.6, "plug 0"),
+            (8.6, "screenshot a-back.ppm"), (8.8, "unplug 1"), (9.8, "screenshot b-gone-too.ppm"),
+            (10.0, "log 1005 log.txt"), (10.2, "close")])
+        v.at(2.1)
+        v.expect(["open", "opening"], a.plug, "A plug -> open")
+        v.at(3.1)
+        v.expect(["open"], b.plug, "B plug while A is shown -> open only")
+        v.at(4.05)
+        v.expect_nothing(b.unplug, "B, not shown, unplugged")
+        v.at(5.5)
+        v.expect(["open"], b.plug, "B replug while A is shown -> open only")
+        v.at(6.45)
+        v.expect(["remove3188", "open", "opening"], a.unplug, "A unplug -> B opening",
+                 to_last=True)
+        v.at(7.7)
+        v.expect(["open"], a.plug, "A replug while B is shown -> open only")
+        v.at(8.85)
+        v.expect(["remove3188", "open", "opening"], b.unplug, "B unplug -> A opening",
+                 to_last=True)
+        self.assertEqual(v.finish(), ["open", "opening", "open", "open", "remove3188", "open",
+                                      "opening", "open", "remove3188", "open", "opening"])
+        self.assertEqual([v.picture(n + ".ppm") for n in
+                          ("b-gone", "a-gone", "a-back", "b-gone-too")],
+                         ["dongle", "webcam", "webcam", "dongle"])
+
+    def test_two_dongles_of_one_model_by_serial(self):
+        self.two_dongles_of_one_model(
+            UsbDevice(self.testbed, "1-1", "3188", "1234", "HDMI0001", card=1, video=0),
+            UsbDevice(self.testbed, "1-2", "3188", "1234", "HDMI0002", card=2, video=1),
+            "HDMI0001", "HDMI0002")
+
+    def test_two_dongles_of_one_model_by_port(self):
+        # No serial numbers: the ports tell them apart.
+        self.two_dongles_of_one_model(
+            UsbDevice(self.testbed, "2-1", "3188", "1234", "", card=1, video=0),
+            UsbDevice(self.testbed, "2-2", "3188", "1234", "", card=2, video=1),
+            "port 2-1", "port 2-2")
+
 
 if __name__ == "__main__":
     try:
