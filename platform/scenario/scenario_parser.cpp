@@ -138,8 +138,10 @@ void OptionalFps(LineWords& words, double& fps) {
         fps = words.decimal("frames per second", 0, 1e9);
 }
 
-// The options of `input N NAME ...`, one row each.
+// The name of an input option: a word after `usb VVVV:PPPP` that is one is not a serial.
 bool IsInputOption(std::string_view word);
+
+// The options of `input N NAME ...`, one row each.
 struct InputOption {
     std::string_view name;
     void (*read)(LineWords& words, InputSetup& setup, const Scenario& scenario);
