@@ -66,8 +66,8 @@ if [ ${#packages[@]} -lt 8 ]; then
 fi
 
 passed=0 failed=0
-# run: runs setup with the STUB_ variables given as arguments, its input not a terminal; sets
-# $status, $out, $calls. on_terminal: the same with a terminal as its input and output.
+# run: runs setup with the STUB_ variables given as arguments, in a session of its own without
+# a terminal; sets $status, $out, $calls. on_terminal: the same on a terminal of its own.
 run() {
   : >"$work/log"
   local command=(env STUB_INSTALLED= STUB_UNKNOWN= STUB_CONFIG_ONLY= STUB_APT_FAILS= STUB_UID=0
@@ -75,7 +75,7 @@ run() {
   if [ -n "${terminal:-}" ]; then
     out=$(script -qec "$(printf '%q ' "${command[@]}")" /dev/null </dev/null 2>&1)
   else
-    out=$("${command[@]}" </dev/null 2>&1)
+    out=$(setsid -w "${command[@]}" </dev/null 2>&1)
   fi
   status=$?
   calls=$(cat "$work/log")
