@@ -1,4 +1,5 @@
-# Installation layout and the Debian package (`cmake --build build --target package`):
+# Installation layout and the Debian package (scripts/package builds it with the program alone,
+# VISTREL_TESTS=OFF; in any build tree `cmake --build BUILD --target package`):
 #   /usr/lib/vistrel/vistrel          the program
 #   /usr/lib/vistrel/res/dis.jpg      its no-signal picture, found beside the executable
 #   /usr/bin/vistrel                  a relative link to the program (the program resolves its
