@@ -62,7 +62,8 @@ private:
 
 // Audio endpoint arrivals held back until the video node of their device opens, or until a
 // deadline, whichever comes first. The node is tried after kFirstTry, then at intervals
-// growing by half each time: a node the user may not open (EACCES) is tried a handful of times, not spun on.
+// growing by half each time: a node the user may not open (EACCES) is tried a handful of
+// times, not spun on.
 class PendingAnnouncements {
 public:
     using Clock = std::chrono::steady_clock;

@@ -16,7 +16,8 @@ TEST(Close, WhileAReadBlocksStaysPrompt) {
     sim->setInput(0, input);
     DialogRun run;
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.readsInProgress == 1 && s.reads > 3; }, std::chrono::seconds(20)));
+        0, [](auto& s) { return s.readsInProgress == 1 && s.reads > 3; },
+        std::chrono::seconds(20)));
     // Prompt: the close pauses 100 ms and interrupts the read; 2 s is the wide bound of it.
     EXPECT_TRUE(run.close(std::chrono::seconds(2)));
     EXPECT_EQ(run.dialog().RunningPumps(), 0);
