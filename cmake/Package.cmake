@@ -5,6 +5,8 @@
 #   /usr/bin/vistrel                  a relative link to the program (the program resolves its
 #                                     own path through the link, so it still finds res/)
 #   /usr/share/applications, icons/hicolor, metainfo: the desktop entry, icon and AppStream data
+#   /usr/share/man/man1/vistrel.1.gz, /usr/share/doc/vistrel/{changelog.gz,copyright}: the
+#                                     manual page and what Debian's policy asks of every package
 if(NOT TARGET vistrel)
   return()
 endif()
@@ -27,6 +29,17 @@ foreach(size 64x64 128x128)
           DESTINATION share/icons/hicolor/${size}/apps)
 endforeach()
 
+# Compressed as Debian wants them (gzip -9, no name or time stamp inside), at configure time.
+function(vistrel_gzip source destination)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  execute_process(COMMAND gzip -9nc ${source} OUTPUT_FILE ${destination} COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+vistrel_gzip(${VISTREL_PACKAGING}/vistrel.1 ${PROJECT_BINARY_DIR}/packaging/vistrel.1.gz)
+vistrel_gzip(${VISTREL_PACKAGING}/changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/vistrel.1.gz DESTINATION share/man/man1)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${VISTREL_PACKAGING}/copyright
+        DESTINATION share/doc/vistrel)
+
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE VISTREL_DEB_ARCH
                 OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 if(NOT VISTREL_DEB_ARCH)
@@ -42,7 +55,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Shows the live picture of a USB HDMI capture dongle in a window, fitted with\n\
 its aspect ratio kept, and a no-signal screen without one. It follows unplug,\n\
 replug and resume from sleep by itself.")
-set(CPACK_PACKAGE_CONTACT "The Vistrel developers")
+# Maintainer: a name and an address, as Debian requires.
+set(CPACK_PACKAGE_CONTACT "The Vistrel developers <developers@vistrel.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME ${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}_${VISTREL_DEB_ARCH}.deb)

@@ -14,16 +14,7 @@ int CVelvoraDlg::RunFramePump() {
         ticket = ++m_pumpsEntered;
     }
 
-    // The black frame is what the bars beside a fitted picture show while the pump runs.
-    try {
-        RECT area{0, 0, 0, 0};
-        ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
-        cv::Mat black =
-            cv::Mat::zeros(cv::Size(area.right - area.left, area.bottom - area.top), CV_8UC3);
-        IplImage header = cvIplImage(black);
-        PresentFrame(&header);
-    } catch (const cv::Exception&) {
-    }
+    PresentBlackArea();
 
     const bool reading = EnterReading(ticket);
     while (reading) {
@@ -36,6 +27,9 @@ int CVelvoraDlg::RunFramePump() {
                 break;
             if (frame.empty())
                 break;
+            // The first picture after a no-signal screen: the bars beside it are black again.
+            if (m_coverNoSignal.exchange(false))
+                PresentBlackArea();
             IplImage header = cvIplImage(frame);
             PresentFrame(&header);
         } catch (const cv::Exception&) {
@@ -44,6 +38,19 @@ int CVelvoraDlg::RunFramePump() {
     }
     LeavePump(reading);
     return 1;
+}
+
+// The black frame is what the bars beside a fitted picture show while the pump runs.
+void CVelvoraDlg::PresentBlackArea() {
+    try {
+        RECT area{0, 0, 0, 0};
+        ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
+        cv::Mat black =
+            cv::Mat::zeros(cv::Size(area.right - area.left, area.bottom - area.top), CV_8UC3);
+        IplImage header = cvIplImage(black);
+        PresentFrame(&header);
+    } catch (const cv::Exception&) {
+    }
 }
 
 // A pump reads only when no other pump is reading, and only while no pump has been started

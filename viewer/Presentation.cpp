@@ -1,5 +1,7 @@
 // Drawing pictures into the video area: live frames, the no-signal picture and the no-signal
 // screen.
+#include <algorithm>
+
 #include "image/CvvImage.h"
 #include "viewer/VelvoraDlg.h"
 
@@ -9,7 +11,8 @@ namespace {
 
 enum class Fit { Enlarge, NeverEnlarge };
 
-void Present(HWND dialog, const IplImage* image, Fit fit) {
+// Into the whole video area, or into `place` of it.
+void Present(HWND dialog, const IplImage* image, Fit fit, const RECT* place = nullptr) {
     HWND video = ::GetDlgItem(dialog, IDC_VIDEO);
     if (!video)
         return;
@@ -19,6 +22,8 @@ void Present(HWND dialog, const IplImage* image, Fit fit) {
         holder.CopyFromImage(image, -1);
         RECT area{0, 0, 0, 0};
         ::GetClientRect(video, &area);
+        if (place)
+            area = *place;
         if (fit == Fit::Enlarge)
             holder.DrawFitted(dc, &area);
         else
@@ -41,6 +46,7 @@ void CVelvoraDlg::PresentPicture(const IplImage* image) {
 }
 
 void CVelvoraDlg::ShowNoSignal() {
+    RefreshTrouble();
     try {
         RECT area{0, 0, 0, 0};
         ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
@@ -62,5 +68,44 @@ void CVelvoraDlg::ShowNoSignal() {
         PresentPicture(&pictureHeader);
     } catch (const cv::Exception&) {
         // What was drawn so far stays.
+    }
+    if (!m_trouble.empty())
+        DrawTroubleLine();
+    // Over an open capture (a silent source), the bars of its next picture are cleared.
+    if (m_capture.isOpened())
+        m_coverNoSignal = true;
+}
+
+void CVelvoraDlg::DrawTroubleLine() {
+    try {
+        RECT area{0, 0, 0, 0};
+        ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
+        const int width = area.right - area.left;
+        const int height = area.bottom - area.top;
+        // The screen's own font and colour; a smaller size when the line would not fit.
+        CvFont font;
+        cvInitFont(&font, CV_FONT_HERSHEY_COMPLEX, 0.5, 1.0, 0.0, 1, 8);
+        CvSize size;
+        int baseline = 0;
+        cvGetTextSize(m_trouble.c_str(), &font, &size, &baseline);
+        if (size.width > width - 16 && size.width > 0) {
+            const double scale = std::max(0.25, 0.5 * (width - 16) / size.width);
+            cvInitFont(&font, CV_FONT_HERSHEY_COMPLEX, scale, scale, 0.0, 1, 8);
+            cvGetTextSize(m_trouble.c_str(), &font, &size, &baseline);
+        }
+        const int stripHeight = size.height + baseline + 8;
+        if (width <= 0 || stripHeight > height)
+            return;
+        // A strip of its own, so the picture above it stays as drawn.
+        cv::Mat strip = cv::Mat::zeros(cv::Size(width, stripHeight), CV_8UC3);
+        IplImage stripHeader = cvIplImage(strip);
+        cvPutText(&stripHeader, m_trouble.c_str(),
+                  cvPoint(std::max(0, (width - size.width) / 2), 4 + size.height), &font,
+                  CvScalar(0, 255, 0, 0));
+        // Near the foot of the area, below the no-signal picture's drawing.
+        const int top = std::max(0, height - stripHeight - std::max(8, height / 10));
+        const RECT place{area.left, area.top + top, area.right, area.top + top + stripHeight};
+        Present(m_hWnd, &stripHeader, Fit::Enlarge, &place);
+    } catch (const cv::Exception&) {
     }
 }

@@ -78,6 +78,7 @@ BOOL CVelvoraDlg::OnInitDialog() {
     ::GetClientRect(m_hWnd, &m_clientRect);
     SelectAndOpenDevice();
     RegisterDeviceEvents();
+    ::SetTimer(m_hWnd, kTroubleTimerId, kTroubleTimerMs, nullptr);
     return TRUE;
 }
 
@@ -164,6 +165,7 @@ void CVelvoraDlg::OnClose() {
 // window destroyed outright), the window goes through here before it and its video area are
 // destroyed: the pumps that draw into it are stopped and awaited first.
 void CVelvoraDlg::OnDestroy() {
+    ::KillTimer(m_hWnd, kTroubleTimerId);
     m_stopPump = 1;
     m_capture.release();
     // A pump still running now is stuck inside a device read that could not be interrupted,

@@ -41,6 +41,9 @@ public:
     void PresentFrame(const IplImage* image);
     void PresentPicture(const IplImage* image);
     void ShowNoSignal();
+    // Looks at the capture's trouble (see m_trouble) and draws the no-signal screen when it
+    // changed; the trouble timer's work.
+    void CheckCaptureTrouble();
 
     // Device events
     bool RegisterDeviceEvents();
@@ -90,8 +93,25 @@ public:
     // The chosen device's path, whose USB instance tells its removal from that of another
     // dongle of the same model; empty when it has none. Kept as m_deviceUsbId is.
     std::u16string m_devicePath;
+    // Why there is no picture, as the no-signal screen shows it under the picture and standard
+    // error said it last: the capture's trouble(), "" for none.
+    std::string m_trouble;
 
 private:
+    // The trouble timer: how often the user-interface thread looks at the capture's trouble,
+    // which a silent source's pump, blocked in its read, cannot report itself.
+    static constexpr UINT_PTR kTroubleTimerId = 1;
+    static constexpr UINT kTroubleTimerMs = 250;
+    // Takes the capture's trouble into m_trouble; true when it changed. A failed open's reason
+    // waits until the pump that found it has ended, so its black frame never covers the line.
+    bool RefreshTrouble();
+    // The reason's line in the no-signal screen's style, near the foot of the video area.
+    void DrawTroubleLine();
+    void PresentBlackArea();
+    // Set by the user-interface thread after it drew the no-signal screen over an open
+    // capture; the pump's next good frame then clears the whole area before it is drawn.
+    std::atomic<bool> m_coverNoSignal{false};
+
     // How long close and device changes wait for pumps to finish a read that the release could
     // not interrupt at once. Close must stay prompt, so this is short.
     static constexpr int kPumpEndTimeoutMs = 500;

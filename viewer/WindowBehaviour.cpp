@@ -27,7 +27,8 @@ void CVelvoraDlg::OnPaint() {
     GetClientRect(&rect);
     dc.FillSolidRect(&rect, RGB(0, 0, 0));
     CDialog::OnPaint();
-    if (!m_capture.isOpened())
+    // A silent source's screen stays too, until its pump draws a picture again.
+    if (!m_capture.isOpened() || !m_trouble.empty())
         ShowNoSignal();
 }
 
@@ -40,6 +41,8 @@ void CVelvoraDlg::OnSysCommand(UINT id, LPARAM lParam) {
 }
 
 void CVelvoraDlg::OnTimer(UINT_PTR id) {
+    if (id == kTroubleTimerId)
+        CheckCaptureTrouble();
     CDialog::OnTimer(id);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #if __has_include("platform/backend/sdl/sdl_backend.h")
@@ -24,18 +25,35 @@ std::vector<std::unique_ptr<Backend>>& Backends() {
     return *backends;
 }
 
+// Why ChooseBackend fell back to headless; guarded by g_backendMutex.
+std::string g_displayProblem;
+
+// The display the user meant, in the words of the complaint about it.
+std::string DisplayNamed() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(variable); value && *value)
+            return std::string("the display \"") + value + "\"";
+    return "a display";
+}
+
 std::unique_ptr<Backend> ChooseBackend() {
     const char* choice = std::getenv("VISTREL_BACKEND");
     const bool wantHeadless = choice && std::strcmp(choice, "headless") == 0;
+    g_displayProblem.clear();
+    if (wantHeadless)
+        return CreateHeadlessBackend();
+    std::string why = "neither DISPLAY nor WAYLAND_DISPLAY is set";
 #ifdef VISTREL_HAVE_SDL_BACKEND
     const bool wantSdl = choice && std::strcmp(choice, "sdl") == 0;
     const bool haveDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-    if (!wantHeadless && (wantSdl || haveDisplay))
-        if (auto sdl = CreateSdlBackend())
+    if (wantSdl || haveDisplay) {
+        if (auto sdl = CreateSdlBackend(&why))
             return sdl;
+    }
 #else
-    (void)wantHeadless;
+    why = "this build has no desktop backend";
 #endif
+    g_displayProblem = "cannot open " + DisplayNamed() + " (" + why + ")";
     return CreateHeadlessBackend();
 }
 
@@ -61,7 +79,14 @@ void SetBackend(std::unique_ptr<Backend> backend) {
     if (!backend)
         backend = CreateHeadlessBackend();
     std::lock_guard lock(g_backendMutex);
+    g_displayProblem.clear();
     Install(std::move(backend));
+}
+
+std::string DisplayProblem() {
+    CurrentBackend();
+    std::lock_guard lock(g_backendMutex);
+    return g_displayProblem;
 }
 
 } // namespace platform

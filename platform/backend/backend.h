@@ -61,6 +61,13 @@ Backend& CurrentBackend();
 // Tests install their own (or reset to the headless one) before creating windows.
 void SetBackend(std::unique_ptr<Backend> backend);
 std::unique_ptr<Backend> CreateHeadlessBackend(int screenWidth = 1920, int screenHeight = 1080);
-std::unique_ptr<Backend> CreateSdlBackend(); // null when SDL cannot open a display
+// Null when SDL cannot open a display; `why` then gets SDL's reason.
+std::unique_ptr<Backend> CreateSdlBackend(std::string* why = nullptr);
+
+// Why the backend in use is not a desktop although none was asked to be headless: "cannot
+// open the display \":0\" (SDL's reason)", or the words for no display named at all; "" when
+// the backend in use is a desktop or was installed (SetBackend) or chosen headless on purpose.
+// Chooses the backend when none is in use yet.
+std::string DisplayProblem();
 
 } // namespace platform

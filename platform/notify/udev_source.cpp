@@ -6,7 +6,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <memory>
 
 #include "platform/notify/udev_translation.h"
@@ -15,8 +17,15 @@ namespace platform::notify {
 
 namespace {
 
-// How often the video node of a capture device is tried while its audio endpoint waits.
-constexpr int kVideoPollMs = 100;
+// The wait until the handler's next try of a video node or deadline, in whole milliseconds;
+// -1 (no limit) while nothing waits.
+int MsUntil(UdevEventHandler::Clock::time_point due) {
+    if (due == UdevEventHandler::Clock::time_point::max())
+        return -1;
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(due - UdevEventHandler::Clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, 60000));
+}
 
 struct UdevDeleter {
     void operator()(udev* u) const { udev_unref(u); }
@@ -145,7 +154,7 @@ void UdevSource::run(const StopSignal& stop) {
     pollfd fds[2] = {{udev_monitor_get_fd(monitor.get()), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
     while (!stop.stopped()) {
         fds[0].revents = fds[1].revents = 0;
-        const int ready = poll(fds, 2, handler.waiting() ? kVideoPollMs : -1);
+        const int ready = poll(fds, 2, MsUntil(handler.nextTick()));
         if (ready < 0 && errno != EINTR)
             return;
         if (fds[1].revents || (fds[0].revents & (POLLERR | POLLNVAL)))

@@ -163,9 +163,18 @@ std::vector<InterfaceEvent> UdevTranslator::soundCardLeft(const std::string& car
 }
 
 void PendingAnnouncements::add(const std::string& cardNumber, const std::string& usbDevicePath,
-                               std::vector<InterfaceEvent> events, Clock::time_point deadline) {
+                               std::vector<InterfaceEvent> events, Clock::time_point now,
+                               Clock::time_point deadline) {
     cancel(cardNumber);
-    pending_.push_back({cardNumber, usbDevicePath, std::move(events), deadline});
+    pending_.push_back(
+        {cardNumber, usbDevicePath, std::move(events), deadline, now + kFirstTry, kFirstTry});
+}
+
+PendingAnnouncements::Clock::time_point PendingAnnouncements::nextDue() const {
+    Clock::time_point due = Clock::time_point::max();
+    for (const Entry& e : pending_)
+        due = std::min({due, e.nextTry, e.deadline});
+    return due;
 }
 
 bool PendingAnnouncements::cancel(const std::string& cardNumber) {
@@ -177,7 +186,13 @@ PendingAnnouncements::takeReady(Clock::time_point now,
                                 const std::function<bool(const std::string&)>& videoOpens) {
     std::vector<InterfaceEvent> ready;
     for (auto it = pending_.begin(); it != pending_.end();) {
-        if (videoOpens(it->usbDevicePath) || now >= it->deadline) {
+        bool opens = false;
+        if (now >= it->nextTry && now < it->deadline) {
+            opens = videoOpens(it->usbDevicePath);
+            it->nextTry = now + it->interval;
+            it->interval = it->interval * 3 / 2;
+        }
+        if (opens || now >= it->deadline) {
             ready.insert(ready.end(), it->events.begin(), it->events.end());
             it = pending_.erase(it);
         } else {
@@ -204,7 +219,7 @@ UdevEventHandler::onEvent(std::string_view subsystem, const UdevDeviceFacts& dev
         std::vector<InterfaceEvent> arrivals = translator_.soundCardArrived(card, facts);
         if (!facts.onVideoDevice || arrivals.empty())
             return arrivals;
-        pending_.add(card, facts.usbDevicePath, std::move(arrivals), now + kVideoWait);
+        pending_.add(card, facts.usbDevicePath, std::move(arrivals), now, now + kVideoWait);
         return {};
     }
     case SoundEvent::CardLeft: {

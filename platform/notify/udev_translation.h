@@ -61,16 +61,23 @@ private:
 };
 
 // Audio endpoint arrivals held back until the video node of their device opens, or until a
-// deadline, whichever comes first.
+// deadline, whichever comes first. The node is tried after kFirstTry, then at intervals
+// growing by half each time: a node the user may not open (EACCES) is tried a handful of
+// times, not spun on.
 class PendingAnnouncements {
 public:
     using Clock = std::chrono::steady_clock;
+    static constexpr auto kFirstTry = std::chrono::milliseconds(100);
     void add(const std::string& cardNumber, const std::string& usbDevicePath,
-             std::vector<InterfaceEvent> events, Clock::time_point deadline);
+             std::vector<InterfaceEvent> events, Clock::time_point now, Clock::time_point deadline);
     // True when the card had announcements waiting (they are dropped).
     bool cancel(const std::string& cardNumber);
     bool empty() const { return pending_.empty(); }
-    // Takes the announcements that are due, in the order they were added.
+    // When takeReady has something to do next: a try or a deadline; Clock::time_point::max()
+    // when nothing waits.
+    Clock::time_point nextDue() const;
+    // Takes the announcements that are due, in the order they were added; tries the video
+    // node only of those whose next try is due.
     std::vector<InterfaceEvent>
     takeReady(Clock::time_point now,
               const std::function<bool(const std::string& usbDevicePath)>& videoOpens);
@@ -81,6 +88,8 @@ private:
         std::string usbDevicePath;
         std::vector<InterfaceEvent> events;
         Clock::time_point deadline;
+        Clock::time_point nextTry;
+        Clock::duration interval;
     };
     std::vector<Entry> pending_;
 };
@@ -99,6 +108,7 @@ public:
     onTick(Clock::time_point now,
            const std::function<bool(const std::string& usbDevicePath)>& videoOpens);
     bool waiting() const { return !pending_.empty(); }
+    Clock::time_point nextTick() const { return pending_.nextDue(); }
 
 private:
     UdevTranslator translator_;

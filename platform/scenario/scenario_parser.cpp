@@ -85,16 +85,20 @@ std::optional<cv::Size> ReadPictureSize(std::string_view word) {
     return cv::Size(*width, *height);
 }
 
-constexpr const char* kFaultKinds = "a fault: none, open-fails, read-fails, empty-frames, throws, "
-                                    "blocks or blocks-uninterruptibly";
+constexpr const char* kFaultKinds =
+    "a fault: none, open-fails, open-denied, open-busy, read-fails, empty-frames, throws, "
+    "undecodable, blocks or blocks-uninterruptibly";
 
 std::optional<SimulatedFault> ReadFaultKind(std::string_view word) {
     static const std::pair<std::string_view, SimulatedFault> kFaults[] = {
         {"none", SimulatedFault::None},
         {"open-fails", SimulatedFault::OpenFails},
+        {"open-denied", SimulatedFault::OpenDenied},
+        {"open-busy", SimulatedFault::OpenBusy},
         {"read-fails", SimulatedFault::ReadFails},
         {"empty-frames", SimulatedFault::EmptyFrames},
         {"throws", SimulatedFault::Throws},
+        {"undecodable", SimulatedFault::Undecodable},
         {"blocks", SimulatedFault::Blocks},
         {"blocks-uninterruptibly", SimulatedFault::BlocksUninterruptibly},
     };

@@ -45,10 +45,13 @@ struct SimulatedPicture {
 
 enum class SimulatedFault {
     None,
-    OpenFails,   // open() yields no source
+    OpenFails,   // open() yields no source, and no reason
+    OpenDenied,  // open() yields no source: EACCES, as for a user outside the video group
+    OpenBusy,    // open() yields no source: EBUSY, as when another program streams from it
     ReadFails,   // read returns false
     EmptyFrames, // read returns true with an empty frame
     Throws,      // read throws cv::Exception
+    Undecodable, // as Throws, but at the picture's pace: a source whose frames never decode
     // read blocks until the source is interrupted (as a release does), the input is
     // unplugged or its fault is changed; then it fails (or, after a fault change to a
     // non-blocking one, goes on as that fault says)
@@ -121,6 +124,9 @@ public:
 
     std::vector<VideoInputInfo> listInputs() override;
     std::unique_ptr<VideoSource> open(int index) override;
+    // The open-denied and open-busy faults answer EACCES and EBUSY for "/dev/videoN", N the
+    // index.
+    std::unique_ptr<VideoSource> openExplained(int index, OpenFailure& failure) override;
 
 private:
     std::shared_ptr<SimulatedDevice> find(int index) const;

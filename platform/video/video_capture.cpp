@@ -23,6 +23,7 @@ struct VideoCapture::Shared {
     uint64_t generation = 0;
     // Held for the whole of a read, so reads never overlap.
     std::mutex readMutex;
+    CaptureTrouble trouble;
 };
 
 VideoCapture::VideoCapture() : m_shared(std::make_shared<Shared>()) {}
@@ -36,12 +37,14 @@ bool VideoCapture::open(int index, int /*apiPreference*/) {
     detachSource();
 
     std::unique_ptr<VideoSource> source;
+    OpenFailure failure;
     try {
         if (auto provider = CurrentVideoSourceProvider())
-            source = provider->open(index);
+            source = provider->openExplained(index, failure);
     } catch (const std::exception&) {
         source.reset();
     }
+    source ? m_shared->trouble.opened() : m_shared->trouble.openFailed(failure);
 
     std::lock_guard lock(m_shared->mutex);
     ++m_shared->generation;
@@ -74,6 +77,10 @@ double VideoCapture::get(int propId) const {
     return m_shared->current ? m_shared->current->source->get(propId) : 0;
 }
 
+std::string VideoCapture::trouble() const {
+    return m_shared->trouble.describe();
+}
+
 uint64_t VideoCapture::generation() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->generation;
@@ -82,6 +89,7 @@ uint64_t VideoCapture::generation() const {
 void VideoCapture::release() {
     std::lock_guard control(m_control);
     detachSource();
+    m_shared->trouble.released();
 }
 
 void VideoCapture::detachSource() {
@@ -167,6 +175,8 @@ bool VideoCapture::readFrom(cv::OutputArray image, bool checkGeneration, uint64_
     }
     if (!ok)
         image.release();
+    else if (!image.empty())
+        shared->trouble.frameRead();
     return ok;
 }
 

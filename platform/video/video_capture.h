@@ -9,6 +9,7 @@
 
 #include <opencv2/videoio.hpp>
 
+#include "platform/video/capture_trouble.h"
 #include "platform/video/video_source.h"
 
 namespace platform {
@@ -54,6 +55,9 @@ public:
 
     // Identifies the current open; see above.
     uint64_t generation() const;
+    // Why there is no picture, in words for the user ("" when there is nothing to tell): the
+    // last open's failure, or an open device silent for kSilentAfter. See capture_trouble.h.
+    std::string trouble() const;
 
 private:
     struct Slot;

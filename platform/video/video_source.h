@@ -35,6 +35,12 @@ struct VideoInputInfo {
     std::optional<std::u16string> devicePath;
 };
 
+// Why an open failed.
+struct OpenFailure {
+    int error = 0;    // the errno the device answered (EACCES, EBUSY, ENOENT, ENODEV, EIO, ...)
+    std::string node; // the node that was tried, "/dev/video0"; empty when unknown
+};
+
 class VideoSourceProvider {
 public:
     virtual ~VideoSourceProvider() = default;
@@ -42,6 +48,11 @@ public:
     virtual std::vector<VideoInputInfo> listInputs() = 0;
     // Null when the device cannot be opened.
     virtual std::unique_ptr<VideoSource> open(int index) = 0;
+    // As open(index), and when it fails, why. Providers that know no reason leave
+    // `failure` as it is.
+    virtual std::unique_ptr<VideoSource> openExplained(int index, OpenFailure& failure) {
+        return open(index);
+    }
 };
 
 // The provider in use: the V4L2 one unless a scenario or a test installs another.

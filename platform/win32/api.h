@@ -52,6 +52,12 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 LRESULT DispatchMessageW(const MSG* msg);
 void PostQuitMessage(int exitCode);
+// Timers of windows on the user-interface thread: WM_TIMER with `id` is posted to `hwnd` every
+// `elapseMs` until KillTimer or the window's end. A timer procedure is not supported (only
+// nullptr); setting an id again restarts it with the new period.
+typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
 typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
 // Top-level windows of the process, in creation order.
 BOOL EnumWindows(WNDENUMPROC callback, LPARAM lParam);

@@ -27,7 +27,7 @@ protected:
     bool waitUntil(int index, int platform::SimulatedInputStats::*counter, int value) {
         return sim->waitFor(
             index, [&](const platform::SimulatedInputStats& s) { return s.*counter == value; },
-            std::chrono::seconds(5));
+            std::chrono::seconds(20));
     }
 
     std::shared_ptr<platform::SimulatedVideoProvider> sim;

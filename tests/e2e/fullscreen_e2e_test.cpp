@@ -33,7 +33,7 @@ void DoubleClick(const Geometry& g) {
 Geometry Settle(ViewerProcess& viewer, const std::string& id,
                 std::function<bool(const Geometry&)> done) {
     Geometry g = viewer.geometry(id);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (!done(g) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(100ms);
         g = viewer.geometry(id);

@@ -149,6 +149,22 @@ TEST(UdevEventHandler, CaptureEndpointWaitsForTheVideoNode) {
     EXPECT_EQ(tick(UdevEventHandler::kVideoWait, false).size(), 1u);
     event("remove", "card1");
 
+    // A node the user may not open is tried a handful of times in the wait, not at every tick.
+    event("add", "controlC1");
+    int tries = 0;
+    for (auto after = 0ms; after < UdevEventHandler::kVideoWait; after += 10ms)
+        EXPECT_TRUE(handler
+                        .onTick(start + after,
+                                [&](const std::string&) {
+                                    ++tries;
+                                    return false;
+                                })
+                        .empty());
+    EXPECT_GE(tries, 3);
+    EXPECT_LE(tries, 10);
+    EXPECT_EQ(tick(UdevEventHandler::kVideoWait, false).size(), 1u);
+    event("remove", "card1");
+
     // Removed while waiting: nothing was announced, so nothing is withdrawn.
     event("add", "controlC1");
     EXPECT_TRUE(event("remove", "controlC1").empty());

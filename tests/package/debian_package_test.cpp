@@ -1,6 +1,7 @@
-// The Debian package as a user gets it: built by CPack from the build tree, listed, its desktop
-// entry and AppStream data checked by the validators, unpacked into a temporary root and the
-// unpacked program started through /usr/bin/vistrel on an X display with no capture device.
+// The Debian package as a user gets it: built by CPack from the build tree, listed, checked by
+// lintian, its manual page rendered, its desktop entry and AppStream data checked by the
+// validators, unpacked into a temporary root and the unpacked program started through
+// /usr/bin/vistrel on an X display with no capture device.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -119,7 +120,9 @@ TEST_F(DebianPackage, ListsProgramPictureDesktopEntryIconAndMetainfo) {
              "./usr/lib/vistrel/vistrel", "./" + kPicture,
              "./usr/bin/vistrel -> ../lib/vistrel/vistrel", "./" + kDesktopEntry,
              "./usr/share/icons/hicolor/64x64/apps/vistrel.png",
-             "./usr/share/icons/hicolor/128x128/apps/vistrel.png", "./" + kMetainfo})
+             "./usr/share/icons/hicolor/128x128/apps/vistrel.png", "./" + kMetainfo,
+             "./usr/share/man/man1/vistrel.1.gz", "./usr/share/doc/vistrel/copyright",
+             "./usr/share/doc/vistrel/changelog.gz"})
         EXPECT_NE(listing.find(entry), std::string::npos) << entry << " in\n" << listing;
 
     // The run-time libraries are declared, so apt brings them on a machine without them.
@@ -149,6 +152,24 @@ TEST_F(DebianPackage, DesktopEntryAndMetainfoPassTheValidatorsAndAgree) {
     const std::string xml((std::istreambuf_iterator<char>(metainfoFile)), {});
     EXPECT_NE(xml.find("<launchable type=\"desktop-id\">vistrel.desktop</launchable>"),
               std::string::npos);
+}
+
+// Debian's own checks find nothing to report (neither errors nor warnings), and the manual
+// page renders without a complaint, with its sections.
+TEST_F(DebianPackage, PassesLintianAndItsManualPageRenders) {
+    const Result lintian = Command("lintian --fail-on error,warning " + package);
+    EXPECT_EQ(lintian.status, 0) << lintian.output;
+    EXPECT_EQ(lintian.output.find("W: "), std::string::npos) << lintian.output;
+    EXPECT_EQ(lintian.output.find("E: "), std::string::npos) << lintian.output;
+
+    const std::string page = root + "/usr/share/man/man1/vistrel.1.gz";
+    const Result man = Command("MANWIDTH=80 man --warnings -l " + page);
+    EXPECT_EQ(man.status, 0) << man.output;
+    for (const char* part : {"NAME", "SYNOPSIS", "DESCRIPTION", "ENVIRONMENT", "EXIT STATUS",
+                             "FILES", "vistrel - viewer for USB HDMI capture devices",
+                             "VISTREL_BACKEND", "No signal from the HDMI source"})
+        EXPECT_NE(man.output.find(part), std::string::npos) << part << " in\n" << man.output;
+    EXPECT_EQ(man.output.find("warning"), std::string::npos) << man.output;
 }
 
 TEST_F(DebianPackage, UnpackedProgramShowsTheNoSignalPictureItInstalled) {

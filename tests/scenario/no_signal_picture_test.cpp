@@ -1,12 +1,14 @@
 // The no-signal picture file as the user may leave it: a FIFO, or a small file whose header
 // announces a picture far larger than the holder draws. The viewer shows its no-signal screen
-// at once, ends normally, and never decodes the large one.
+// at once, ends normally, and never decodes the large one. And the screen's line that says
+// why a present device gives no picture.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sys/stat.h>
 
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "tests/scenario/headless_viewer.h"
 
@@ -15,6 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using headless_viewer::Play;
 using headless_viewer::ViewerRun;
+using testing_support::TempPath;
 namespace fs = std::filesystem;
 
 // A copy of the viewer (a hard link where possible) in a folder of its own, with `make`
@@ -82,6 +85,53 @@ TEST(NoSignalPicture, APictureLargerThanTheHolderDrawsIsNeverDecoded) {
     const cv::Mat shot = Shot();
     EXPECT_GT(testing_support::CountPixels(shot, cv::Scalar(0, 255, 0)), 50);
     EXPECT_EQ(testing_support::CountPixels(shot, cv::Scalar(0, 0, 255)), 0);
+}
+
+// A device the user may not open, or one another program holds, gets its reason under the
+// no-signal screen and once on standard error, however often it is tried; the screen without
+// a reason (the device unplugged) is the one the README shows, and a later plug-in that opens
+// brings the picture.
+TEST(NoSignalReason, ARefusedOpenIsExplainedOnScreenAndOnceOnStandardError) {
+    const struct {
+        const char* fault;
+        const char* said;
+    } cases[] = {
+        {"open-denied", "vistrel: no permission to open /dev/video0: add your user to the video "
+                        "group and log in again\n"},
+        {"open-busy", "vistrel: the capture device is in use by another program\n"},
+    };
+    const cv::Mat readme = cv::imread(VISTREL_SOURCE_DIR "/docs/no-signal.png");
+    for (const auto& c : cases) {
+        const std::string name = std::string("reason-") + c.fault;
+        const auto shot = [&](const char* what) { return name + "-" + what + ".png"; };
+        const ViewerRun run =
+            Play("input 0 \"USB3.0 HDMI Capture\" pattern 640x360 30 usb 3188:1234 fault " +
+                     std::string(c.fault) + "\nat 2.5 screenshot " + shot("refused") +
+                     "\nat 2.7 unplug 0\nat 3.2 screenshot " + shot("unplugged") +
+                     "\nat 3.3 fault 0 none\nat 3.4 plug 0\nat 4.8 screenshot " + shot("live") +
+                     "\nat 4.9 close\n",
+                 name, 30s);
+        ASSERT_TRUE(run.ended) << c.fault;
+        EXPECT_EQ(run.status, 0) << c.fault;
+        EXPECT_EQ(run.errors, c.said) << c.fault;
+        const cv::Mat refused = cv::imread(TempPath(shot("refused")));
+        const cv::Mat unplugged = cv::imread(TempPath(shot("unplugged")));
+        const cv::Mat live = cv::imread(TempPath(shot("live")));
+        ASSERT_FALSE(refused.empty() || unplugged.empty() || live.empty()) << c.fault;
+        ASSERT_EQ(unplugged.size(), readme.size());
+        // The README's screen, but for the resampler's rounding since it was made.
+        EXPECT_LE(cv::norm(unplugged, readme, cv::NORM_INF), 1) << c.fault;
+        // The reason's line, in the screen's green, is all that differs, at its foot.
+        cv::Mat differs;
+        cv::cvtColor(cv::abs(refused - unplugged) + cv::abs(unplugged - refused), differs,
+                     cv::COLOR_BGR2GRAY);
+        const cv::Rect changed = cv::boundingRect(differs);
+        const cv::Rect foot(0, refused.rows * 3 / 4, refused.cols, refused.rows / 4);
+        EXPECT_FALSE(changed.empty()) << c.fault;
+        EXPECT_EQ(changed & foot, changed) << c.fault;
+        EXPECT_GT(testing_support::CountPixels(refused(foot), cv::Scalar(0, 255, 0)), 100);
+        EXPECT_GT(cv::norm(live, unplugged, cv::NORM_L1), 1e6) << c.fault << ": no picture";
+    }
 }
 
 } // namespace

@@ -44,6 +44,7 @@ TEST(ScenarioParser, EventLinesBecomeTypedEvents) {
         {"at 1 suspend", ChangePower{false}},
         {"at 1 fault 2 blocks after 5", ChangeFault{2, SimulatedFault::Blocks, 5}},
         {"at 1 fault 2 none", ChangeFault{2, SimulatedFault::None, 0}},
+        {"at 1 fault 2 undecodable", ChangeFault{2, SimulatedFault::Undecodable, 0}},
         {"at 1 double-click -5 100", DoubleClick{-5, 100}},
         {"at 1 key escape", PressKey{VK_ESCAPE}},
         {"at 1 key z", PressKey{'Z'}},

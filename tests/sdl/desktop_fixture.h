@@ -66,7 +66,7 @@ protected:
     }
     // Gives up after a few seconds: a fault fails the test instead of hanging it.
     bool pumpUntil(const std::function<bool()>& done) {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!done() && std::chrono::steady_clock::now() < giveUp)
             backend->pumpEvents(events, 20);
         return done();

@@ -40,7 +40,7 @@ DialogRun::~DialogRun() {
     if (!m_closed)
         close();
     if (m_thread.joinable()) {
-        if (m_done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+        if (m_done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
             m_thread.join();
         else
             m_thread.detach(); // the test has failed already; do not hang the run

@@ -37,10 +37,10 @@ public:
     void settle();
 
     // Posts WM_CLOSE and waits for DoModal to return; false if it did not within the bound.
-    bool close(std::chrono::milliseconds bound = std::chrono::seconds(5));
+    bool close(std::chrono::milliseconds bound = std::chrono::seconds(20));
     // Ends the dialog by `how` (run on the test thread) and waits for DoModal to return.
     bool end(const std::function<void()>& how,
-             std::chrono::milliseconds bound = std::chrono::seconds(5));
+             std::chrono::milliseconds bound = std::chrono::seconds(20));
     bool closed() const { return m_closed; }
 
     cv::Mat videoPixels() const;
@@ -56,9 +56,10 @@ private:
     bool m_closed = false;
 };
 
-// Waits until `condition` holds, at most `bound`.
+// Waits until `condition` holds, at most `bound`: wide, for a busy machine under sanitizers;
+// it returns as soon as the condition holds.
 bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds bound = std::chrono::seconds(5));
+               std::chrono::milliseconds bound = std::chrono::seconds(20));
 
 // A fresh headless desktop and simulated inputs for one test.
 std::shared_ptr<platform::SimulatedVideoProvider> FreshPlatform();

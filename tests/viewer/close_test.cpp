@@ -16,8 +16,10 @@ TEST(Close, WhileAReadBlocksStaysPrompt) {
     sim->setInput(0, input);
     DialogRun run;
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.readsInProgress == 1 && s.reads > 3; }, std::chrono::seconds(5)));
-    EXPECT_TRUE(run.close(std::chrono::seconds(1)));
+        0, [](auto& s) { return s.readsInProgress == 1 && s.reads > 3; },
+        std::chrono::seconds(20)));
+    // Prompt: the close pauses 100 ms and interrupts the read; 2 s is the wide bound of it.
+    EXPECT_TRUE(run.close(std::chrono::seconds(2)));
     EXPECT_EQ(run.dialog().RunningPumps(), 0);
 }
 
@@ -34,8 +36,8 @@ TEST(Close, EveryWayTheModalLoopEndsStopsAndAwaitsThePumpsFirst) {
         sim->setInput(0, Named("HDMI Capture", 640, 360, 120));
         DialogRun run;
         ASSERT_TRUE(sim->waitFor(
-            0, [](auto& s) { return s.framesDelivered > 3; }, std::chrono::seconds(5)));
-        ASSERT_TRUE(run.end([&] { how(run); }, std::chrono::seconds(3))) << name;
+            0, [](auto& s) { return s.framesDelivered > 3; }, std::chrono::seconds(20)));
+        ASSERT_TRUE(run.end([&] { how(run); }, std::chrono::seconds(8))) << name;
         EXPECT_EQ(run.dialog().RunningPumps(), 0) << name;
         EXPECT_EQ(sim->stats(0).sourcesOpen, 0) << name;
         EXPECT_EQ(sim->stats(0).destroyedDuringRead, 0) << name;

@@ -36,7 +36,7 @@ struct Capturing {
         const uint64_t before = sim->stats(0).framesDelivered;
         return sim->waitFor(
             0, [before](auto& s) { return s.framesDelivered > before + 2; },
-            std::chrono::seconds(5));
+            std::chrono::seconds(20));
     }
     void arrive(const std::string& name, const GUID& guid) {
         notify::SimulateInterfaceArrival(name, guid);

@@ -91,4 +91,49 @@ TEST(NoSignalScreen, ZeroSizeAreaDrawsNothingAndSurvives) {
     EXPECT_TRUE(screen.run.close());
 }
 
+// A source that gives no good frame for 2 s (it sends nothing, or nothing that decodes): the
+// no-signal screen says so, once on standard error too, while the capture stays open; its
+// next good frame brings the picture back over the whole area, the bars black again.
+TEST(NoSignalReason, ASilentSourceShowsNoSignalUntilItSendsAgain) {
+    using Clock = std::chrono::steady_clock;
+    for (auto fault : {platform::SimulatedFault::Blocks, platform::SimulatedFault::Undecodable}) {
+        auto sim = FreshPlatform();
+        sim->setInput(0, Named("HDMI Capture", 320, 240, 30)); // 4:3, so the area has bars
+        DialogRun run([](CVelvoraDlg& dialog) {
+            dialog.m_noSignalPicturePath = VISTREL_SOURCE_DIR "/res/dis.jpg";
+        });
+        const auto reason = [&] {
+            std::string text;
+            run.onUi([&] { text = run.dialog().m_trouble; });
+            return text;
+        };
+        ASSERT_TRUE(sim->waitFor(
+            0, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(8)));
+        testing::internal::CaptureStderr();
+        const auto quiet = Clock::now();
+        sim->setFault(0, fault);
+        ASSERT_TRUE(WaitUntil([&] { return reason() == "No signal from the HDMI source"; },
+                              std::chrono::seconds(8)));
+        EXPECT_GE(Clock::now() - quiet, std::chrono::milliseconds(1900));
+        EXPECT_TRUE(run.dialog().m_capture.isOpened());
+        const cv::Mat screen = run.videoPixels();
+        const cv::Rect foot(0, screen.rows * 3 / 4, screen.cols, screen.rows / 4);
+        EXPECT_GT(CountPixels(screen(foot), kTextGreen), 100) << "the line under the picture";
+        EXPECT_GT(CountPixels(screen, cv::Scalar(30, 30, 230)), 100) << "the no-signal picture";
+
+        sim->setFault(0, platform::SimulatedFault::None);
+        ASSERT_TRUE(
+            WaitUntil([&] { return reason().empty() && cv::norm(run.videoPixels(), screen) > 1e4; },
+                      std::chrono::seconds(8)));
+        // What the line left in the bars beside the 4:3 picture is cleared with it.
+        const cv::Mat live = run.videoPixels();
+        const int bar = (live.cols - live.rows * 4 / 3) / 2 - 2;
+        ASSERT_GT(bar, 20);
+        EXPECT_TRUE(IsBlack(live, {0, 0, bar, live.rows - 1}));
+        EXPECT_TRUE(IsBlack(live, {live.cols - bar, 0, bar, live.rows - 1}));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "vistrel: no signal from the HDMI source\n");
+    }
+}
+
 } // namespace

@@ -36,7 +36,7 @@ TEST(FramePump, KeepsReadingThroughOpenCvErrorsUntilStopped) {
     sim->setInput(0, input);
     DialogRun run;
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.reads > 50; }, std::chrono::seconds(5)));
+        0, [](auto& s) { return s.reads > 50; }, std::chrono::seconds(20)));
     EXPECT_EQ(run.dialog().RunningPumps(), 1);
     run.post(WM_COMMAND, MAKEWPARAM(IDC_STOP, BN_CLICKED), 0);
     ASSERT_TRUE(WaitUntil([&] { return run.dialog().RunningPumps() == 0; }));
@@ -49,7 +49,7 @@ TEST(FramePump, APumpStartedAfterTheStopCommandDrawsBlackAndNeverReads) {
     sim->setInput(0, Named("HDMI Capture"));
     DialogRun run;
     ASSERT_TRUE(sim->waitFor(
-        0, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(5)));
+        0, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(20)));
     run.post(WM_COMMAND, MAKEWPARAM(IDC_STOP, BN_CLICKED), 0);
     ASSERT_TRUE(WaitUntil([&] { return run.dialog().RunningPumps() == 0; }));
     const uint64_t readsBefore = sim->stats(0).reads;

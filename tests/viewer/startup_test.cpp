@@ -45,7 +45,7 @@ TEST(StartUp, ChoosesTheFirstNameContainingTheWords) {
         EXPECT_EQ(run.dialog().m_capture.isOpened(), c.found) << c.names[1];
         if (c.found) {
             EXPECT_TRUE(sim->waitFor(
-                c.index, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(5)));
+                c.index, [](auto& s) { return s.framesDelivered > 2; }, std::chrono::seconds(20)));
         }
     }
 }

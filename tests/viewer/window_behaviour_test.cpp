@@ -200,7 +200,7 @@ TEST(Painting, RepaintWhileCapturingIsBlackUntilTheNextFrame) {
             return s.framesDelivered >= delivered + 2 && s.reads > s.framesDelivered &&
                    s.readsInProgress;
         },
-        std::chrono::seconds(5)));
+        std::chrono::seconds(20)));
     ASSERT_FALSE(IsBlack(run.videoPixels(), {100, 100, 100, 100}));
     run.onUi([&] {
         InvalidateRect(run.window(), nullptr, TRUE);

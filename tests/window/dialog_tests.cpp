@@ -26,7 +26,7 @@ public:
                 onShown(*this);
         });
         // Ends a dialog that a test failed to end, so no test can hang in DoModal.
-        platform::PostToUiThreadAfter(5000, [this, alive = m_alive] {
+        platform::PostToUiThreadAfter(20000, [this, alive = m_alive] {
             if (*alive && m_hWnd)
                 EndDialog(-77);
         });

@@ -56,7 +56,7 @@ TEST_F(ThreadTest, SendMessageRunsOnTheWindowsThread) {
         std::this_thread::yield();
     auto send = [](HWND hwnd, UINT message, WPARAM wParam) { // bounded: cannot hang the test
         DWORD_PTR result = 0;
-        EXPECT_TRUE(SendMessageTimeoutW(hwnd, message, wParam, 0, SMTO_NORMAL, 5000, &result));
+        EXPECT_TRUE(SendMessageTimeoutW(hwnd, message, wParam, 0, SMTO_NORMAL, 20000, &result));
         return size_t(result);
     };
     EXPECT_EQ(send(other, kAsk, 5), otherId + 5);

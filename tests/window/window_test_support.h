@@ -60,7 +60,7 @@ private:
 };
 
 // Runs the message loop of this thread until `done` holds, for at most `timeoutMs`.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > (DWORD)timeoutMs)

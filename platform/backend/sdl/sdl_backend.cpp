@@ -4,7 +4,11 @@
 #include "platform/backend/sdl/display_loss.h"
 #include "platform/backend/sdl/sdl_desktop.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace platform {
 namespace sdl {
@@ -34,8 +38,16 @@ bool SdlBackend::onUiThread(bool claim) {
     return m_uiClaimed && m_uiThread == std::this_thread::get_id();
 }
 
+// What SDL itself logs (errors only, by default) reaches standard error as the program's own
+// lines do, each starting "vistrel: ".
+void LogToStandardError(void*, int, SDL_LogPriority, const char* message) {
+    const std::string line = std::string("vistrel: SDL: ") + (message ? message : "") + "\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, line.data(), line.size());
+}
+
 // Set before every SDL_Init: SDL_Quit forgets all hints.
 void SetHints() {
+    SDL_LogSetOutputFunction(LogToStandardError, nullptr);
     // The last window's close box closes that window only, and a first click on an inactive
     // window counts (a double-click must not lose its first half).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -47,6 +59,11 @@ void SetHints() {
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_DEFAULT);
     // ...and it writes straight to the X server, not through an OpenGL window texture.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // Without a Wayland display only X11 can answer; trying Wayland too would only have its
+    // client library complain on standard error (about XDG_RUNTIME_DIR, say). SDL_VIDEODRIVER
+    // in the environment still chooses.
+    if (!std::getenv("WAYLAND_DISPLAY"))
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
 }
 
 bool SdlBackend::startVideo() {
@@ -108,10 +125,14 @@ namespace {
 
 // SDL is started here only to learn whether a display exists; the user-interface thread
 // starts it again for good, so that its video functions stay on that thread.
-bool ProbeDisplay(SIZE* screen) {
+bool ProbeDisplay(SIZE* screen, std::string* why) {
     SetHints();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        // SDL's words for an X11 driver that found no display to talk to.
+        const std::string error = SDL_GetError();
+        *why = error == "x11 not available" ? "no X server accepts a connection there" : error;
         return false;
+    }
     const char* driver = SDL_GetCurrentVideoDriver();
     SDL_DisplayMode mode;
     const bool usable = driver && std::strcmp(driver, "dummy") != 0 &&
@@ -119,6 +140,9 @@ bool ProbeDisplay(SIZE* screen) {
                         SDL_GetDesktopDisplayMode(0, &mode) == 0;
     if (usable)
         *screen = {mode.w, mode.h};
+    else
+        *why = driver ? std::string("SDL's video driver \"") + driver + "\" has no screen"
+                      : std::string(SDL_GetError());
     SDL_Quit();
     return usable;
 }
@@ -126,11 +150,15 @@ bool ProbeDisplay(SIZE* screen) {
 } // namespace
 } // namespace sdl
 
-std::unique_ptr<Backend> CreateSdlBackend() {
+std::unique_ptr<Backend> CreateSdlBackend(std::string* why) {
     sdl::EndProcessOnDisplayLoss();
     SIZE screen{};
-    if (!sdl::ProbeDisplay(&screen))
+    std::string reason;
+    if (!sdl::ProbeDisplay(&screen, &reason)) {
+        if (why)
+            *why = reason;
         return nullptr;
+    }
     return std::make_unique<sdl::SdlBackend>(screen);
 }
 

@@ -1,4 +1,6 @@
 // The simulated inputs: listing, opening, plugging and their counters.
+#include <cerrno>
+
 #include "platform/system/utf.h"
 #include "platform//video/simulated_devices.h"
 
@@ -136,6 +138,12 @@ std::vector<VideoInputInfo> SimulatedVideoProvider::listInputs() {
 }
 
 std::unique_ptr<VideoSource> SimulatedVideoProvider::open(int index) {
+    OpenFailure ignored;
+    return openExplained(index, ignored);
+}
+
+std::unique_ptr<VideoSource> SimulatedVideoProvider::openExplained(int index,
+                                                                   OpenFailure& failure) {
     auto device = find(index);
     if (!device)
         return nullptr;
@@ -146,6 +154,12 @@ std::unique_ptr<VideoSource> SimulatedVideoProvider::open(int index) {
         ++device->stats.openAttempts;
         if (!device->plugged || device->input.fault == SimulatedFault::OpenFails)
             return nullptr;
+        const SimulatedFault fault = device->input.fault;
+        if (fault == SimulatedFault::OpenDenied || fault == SimulatedFault::OpenBusy) {
+            failure = {fault == SimulatedFault::OpenDenied ? EACCES : EBUSY,
+                       "/dev/video" + std::to_string(index)};
+            return nullptr;
+        }
         picture = device->input.picture;
         unplugs = device->unplugs;
     }

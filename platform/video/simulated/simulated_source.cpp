@@ -76,6 +76,19 @@ bool SimulatedSource::waitWhileBlocked(std::unique_lock<std::mutex>& lock, bool 
     return alive() && !m_interrupted;
 }
 
+bool SimulatedSource::waitForNextFrame(std::unique_lock<std::mutex>& lock) {
+    if (m_period == std::chrono::steady_clock::duration::zero())
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    // A reader that fell far behind starts a new rhythm instead of getting a burst.
+    if (m_nextDue + m_period < now)
+        m_nextDue = now;
+    const auto due = m_nextDue;
+    m_nextDue += m_period;
+    m_device->changed.wait_until(lock, due, [&] { return !alive() || m_interrupted; });
+    return alive() && !m_interrupted;
+}
+
 bool SimulatedSource::read(cv::Mat& frame) {
     std::unique_lock lock(m_device->mutex);
     ReadCount count(*this, lock);
@@ -96,6 +109,12 @@ bool SimulatedSource::read(cv::Mat& frame) {
         if (fault == SimulatedFault::Throws)
             throw cv::Exception(cv::Error::StsError, "simulated device error", "read", __FILE__,
                                 __LINE__);
+        if (fault == SimulatedFault::Undecodable) {
+            if (!waitForNextFrame(lock))
+                return false;
+            throw cv::Exception(cv::Error::StsError, "simulated undecodable frame", "read",
+                                __FILE__, __LINE__);
+        }
         if (fault == SimulatedFault::Blocks || fault == SimulatedFault::BlocksUninterruptibly) {
             if (!waitWhileBlocked(lock, fault == SimulatedFault::Blocks))
                 return false;
@@ -104,17 +123,8 @@ bool SimulatedSource::read(cv::Mat& frame) {
         break;
     }
 
-    if (m_period != std::chrono::steady_clock::duration::zero()) {
-        const auto now = std::chrono::steady_clock::now();
-        // A reader that fell far behind starts a new rhythm instead of getting a burst.
-        if (m_nextDue + m_period < now)
-            m_nextDue = now;
-        const auto due = m_nextDue;
-        m_nextDue += m_period;
-        m_device->changed.wait_until(lock, due, [&] { return !alive() || m_interrupted; });
-        if (!alive() || m_interrupted)
-            return false;
-    }
+    if (!waitForNextFrame(lock))
+        return false;
 
     lock.unlock();
     bool ok;

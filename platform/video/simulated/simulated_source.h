@@ -25,6 +25,9 @@ private:
     // Both with the device's lock held.
     bool alive() const;
     bool waitWhileBlocked(std::unique_lock<std::mutex>& lock, bool interruptible);
+    // Sleeps until the next frame is due at the picture's pace; false when the source died
+    // or was interrupted meanwhile.
+    bool waitForNextFrame(std::unique_lock<std::mutex>& lock);
 
     std::shared_ptr<SimulatedDevice> m_device;
     // Guarded by the device's mutex.
