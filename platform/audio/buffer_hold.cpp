@@ -47,7 +47,6 @@ void BufferHold::pull(size_t wanted, std::vector<uint8_t>& out) {
     const double level = (double(ready) - double(wanted)) * m_usPerByte;
     m_levelUs = m_measured ? m_levelUs + kSmoothing * (level - m_levelUs) : level;
     m_measured = true;
-    const ptrdiff_t start = ptrdiff_t(m_delayFrames * m_frameBytes);
     size_t skip = 0;
     if (m_levelUs > kTargetUs + kFlushUs) {
         // Down to the target now, from what is there now.
@@ -59,14 +58,15 @@ void BufferHold::pull(size_t wanted, std::vector<uint8_t>& out) {
     }
     ready -= skip;
     const size_t taken = std::min(ready, wanted);
-    const auto first = m_held.begin() + start + ptrdiff_t(skip);
+    // The oldest sound is played first; the newest stays held for the picture.
+    const auto first = m_held.begin() + ptrdiff_t(skip);
     out.insert(out.end(), first, first + ptrdiff_t(taken));
     // The input runs behind: the last frame given twice, when the output wants more.
     if (m_levelUs < kTargetUs - kBandUs && taken >= m_frameBytes && taken < wanted) {
         const auto frame = first + ptrdiff_t(taken - m_frameBytes);
         out.insert(out.end(), frame, frame + ptrdiff_t(m_frameBytes));
     }
-    m_held.erase(m_held.begin() + start, first + ptrdiff_t(taken));
+    m_held.erase(m_held.begin(), first + ptrdiff_t(taken));
 }
 
 } // namespace platform::audio

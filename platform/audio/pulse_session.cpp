@@ -31,6 +31,9 @@ constexpr std::chrono::milliseconds kReopenPause{200};
 // make the sound jump for nothing.
 constexpr int64_t kFollowStepUs = 5000;
 constexpr int64_t kMaxPictureDelayUs = 1'000'000;
+// The sound is aimed this far behind the picture: the middle of what viewers accept (sound
+// early by up to 20 ms, late by up to 40), so that an error in either latency stays inside.
+constexpr int64_t kAimBehindUs = 10'000;
 
 // "No sound server" is said once per process: a replug, a resume or a new window brings no
 // new news.
@@ -325,7 +328,8 @@ void PulseSession::followPicture() {
     const int64_t played = int64_t(pa_bytes_to_usec(attr->tlength - writable, &kSpec)) +
                            int64_t(timing->sink_usec) + int64_t(m_hold.readyUs());
     const int64_t picture = std::min(m_pictureDelayUs.load(), kMaxPictureDelayUs);
-    const int64_t want = std::max<int64_t>(0, picture - recorded - played);
+    const int64_t want =
+        picture > 0 ? std::max<int64_t>(0, picture + kAimBehindUs - recorded - played) : 0;
     const int64_t held = int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
     if (std::abs(want - held) >= kFollowStepUs || (want == 0 && held > 0))
         m_hold.setDelayFrames(size_t(want * kSpec.rate / 1'000'000));

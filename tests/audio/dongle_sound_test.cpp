@@ -51,7 +51,7 @@ protected:
         for (size_t at = 0; at + block <= samples.size(); at += block) {
             const std::vector<int16_t> part(samples.begin() + at, samples.begin() + at + block);
             toneBlocks += testing_support::ToneShare(part, kDongleHz) > 0.8;
-            EXPECT_LT(testing_support::ToneShare(part, kMicrophoneHz), 0.01);
+            EXPECT_LT(testing_support::ToneShare(part, kMicrophoneHz), 0.1); // mixed in: 0.5
         }
         EXPECT_GE(toneBlocks, 20) << "of 25 blocks";
     }
