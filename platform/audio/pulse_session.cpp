@@ -92,9 +92,10 @@ PulseSession::~PulseSession() {
     if (!m_loop)
         return;
     pa_threaded_mainloop_lock(m_loop);
+    m_closing = true; // a reconnection still pending finds nothing to do
     closeContext();
     pa_threaded_mainloop_unlock(m_loop);
-    // Ends the thread; the timers still pending go with the loop.
+    // Ends the thread; the timers still pending go with the loop, their calls with them.
     pa_threaded_mainloop_stop(m_loop);
     pa_threaded_mainloop_free(m_loop);
 }
@@ -117,19 +118,21 @@ void PulseSession::after(std::chrono::milliseconds delay, void (PulseSession::*w
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
     timeval when;
     pa_timeval_add(pa_gettimeofday(&when), pa_usec_t(delay.count()) * PA_USEC_PER_MSEC);
-    api->time_new(
+    pa_time_event* event = api->time_new(
         api, &when,
         [](pa_mainloop_api* api, pa_time_event* event, const timeval*, void* data) {
-            auto* call = static_cast<Call*>(data);
-            api->time_free(event);
-            (call->self->*call->work)();
-            delete call;
+            const Call call = *static_cast<Call*>(data);
+            api->time_free(event); // deletes the Call
+            (call.self->*call.work)();
         },
         new Call{this, work});
+    api->time_set_destroy(event, [](pa_mainloop_api*, pa_time_event*, void* data) {
+        delete static_cast<Call*>(data);
+    });
 }
 
 void PulseSession::connect() {
-    if (m_context)
+    if (m_context || m_closing)
         return;
     pa_proplist* props = VistrelProperties();
     m_context =

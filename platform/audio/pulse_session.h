@@ -53,6 +53,7 @@ private:
     bool m_listing = false;            // a list is on its way
     bool m_listAgain = false;          // the sources changed while it was
     bool m_wasReady = false;           // connected once: a later failure is no news
+    bool m_closing = false;            // the owner is going: no new connection
     BufferHold m_hold;
     std::vector<uint8_t> m_out;
 
