@@ -7,7 +7,9 @@
 //                           drift per minute (slope of a line through all clicks), and the CPU
 //                           the sound thread used, in percent of one core;
 //   SoundBehindPicture/<ms> the same with a picture said to take <ms> ms: the sound's latency
-//                           should follow it.
+//                           should follow it;
+//   SoundStartStop          what opening and releasing the sound costs the caller (the capture's
+//                           open and release), while it plays: the longest of 20 of each.
 #include <benchmark/benchmark.h>
 
 #include <dirent.h>
@@ -161,6 +163,36 @@ void SoundBehindPicture(benchmark::State& state) {
     Measure(state, 10, std::chrono::milliseconds(state.range(0)));
 }
 BENCHMARK(SoundBehindPicture)->Arg(80)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void SoundStartStop(benchmark::State& state) {
+    PulseServer server(std::vector<PulseServer::PipeSource>{
+        {"dongle", "device.vendor.id=3188 device.product.id=1000"}});
+    if (!server.start()) {
+        state.SkipWithError("pulseaudio did not start");
+        return;
+    }
+    PipeFeeder feeder(server.pipe("dongle"), 1000);
+    double longestStart = 0, longestStop = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 20; ++i) {
+            const Clock::time_point before = Clock::now();
+            auto sound = std::make_unique<platform::audio::DongleSound>(
+                platform::audio::UsbDevice{"", "", "3188", "1000"});
+            const Clock::time_point started = Clock::now();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const Clock::time_point stopping = Clock::now();
+            sound.reset();
+            const Clock::time_point stopped = Clock::now();
+            longestStart = std::max(
+                longestStart, std::chrono::duration<double, std::milli>(started - before).count());
+            longestStop = std::max(
+                longestStop, std::chrono::duration<double, std::milli>(stopped - stopping).count());
+        }
+    }
+    state.counters["start_max_ms"] = longestStart;
+    state.counters["stop_max_ms"] = longestStop;
+}
+BENCHMARK(SoundStartStop)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 
