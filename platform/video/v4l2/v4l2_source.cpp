@@ -123,6 +123,7 @@ std::unique_ptr<V4l2Source> V4l2Source::Open(int index, int driverBuffers) {
                          capture.get(cv::CAP_PROP_FPS)};
     source->m_buffers = static_cast<int>(capture.get(cv::CAP_PROP_BUFFERSIZE));
     source->m_streams.push_back(std::move(capture));
+    source->m_sound = audio::DongleSound::ForVideoNode(index);
     return source;
 }
 

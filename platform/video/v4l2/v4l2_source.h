@@ -8,6 +8,7 @@
 
 #include <opencv2/videoio.hpp>
 
+#include "platform/audio/dongle_sound.h"
 #include "platform/video/v4l2/v4l2_modes.h"
 #include "platform/video/video_source.h"
 
@@ -56,6 +57,7 @@ private:
     Mode m_granted;
     int m_buffers = 0;
     std::atomic<bool> m_interrupted{false};
+    std::unique_ptr<audio::DongleSound> m_sound; // the same dongle's sound, while this lives
 };
 
 // The provider with another number of driver buffers (for measuring).

@@ -1,0 +1,126 @@
+// The dongle's sound against a real PulseAudio server: a tone fed into the dongle's input
+// arrives at the speakers, the microphone's never does; the sound follows the default output,
+// comes back after a restart of the server, ends with its owner and when the input goes.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/audio/dongle_sound.h"
+#include "tests/support/pulse_server.h"
+
+namespace {
+
+using platform::audio::DongleSound;
+using platform::audio::UsbDevice;
+using namespace std::chrono_literals;
+
+const UsbDevice kPlayedDongle{"/devices/pci0000:00/0000:00:14.0/usb1/1-4",
+                              "pci-0000:00:14.0-usb-0:4", "3188", "1000"};
+constexpr double kDongleHz = 1000;
+constexpr double kMicrophoneHz = 750;
+
+class DongleSoundTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.start());
+        // The microphone is the server's default input: the default is never taken for it.
+        m_server.pactl("set-default-source mic");
+        m_dongleFeed =
+            std::make_unique<testing_support::PipeFeeder>(m_server.pipe("dongle"), kDongleHz);
+        m_micFeed =
+            std::make_unique<testing_support::PipeFeeder>(m_server.pipe("mic"), kMicrophoneHz);
+    }
+
+    // Waits (up to 8 s, four times the 2 s allowed) until the monitor carries the dongle's
+    // tone, then checks a half second of it for both tones.
+    void ExpectDongleTone(const std::string& monitor) {
+        testing_support::MonitorRecorder recorder(monitor);
+        ASSERT_TRUE(recorder.ok());
+        std::vector<int16_t> samples;
+        bool heard = false;
+        for (int i = 0; i < 80 && !heard; ++i)
+            heard = recorder.read(samples, testing_support::kSoundRate / 10) &&
+                    testing_support::ToneShare(samples, kDongleHz) > 0.5;
+        ASSERT_TRUE(heard) << "no dongle tone at " << monitor;
+        ASSERT_TRUE(recorder.read(samples, testing_support::kSoundRate / 2));
+        // In 20 ms blocks (whole periods of both tones): a frame dropped or repeated against
+        // drift, or a late piece on a busy machine, shifts the tone's phase, which only the
+        // block it falls in sees.
+        int toneBlocks = 0;
+        const size_t block = testing_support::kSoundRate / 50 * 2;
+        for (size_t at = 0; at + block <= samples.size(); at += block) {
+            const std::vector<int16_t> part(samples.begin() + at, samples.begin() + at + block);
+            toneBlocks += testing_support::ToneShare(part, kDongleHz) > 0.8;
+            EXPECT_LT(testing_support::ToneShare(part, kMicrophoneHz), 0.1); // mixed in: 0.5
+        }
+        EXPECT_GE(toneBlocks, 20) << "of 25 blocks";
+    }
+
+    // Streams of any client but the test's own recorders.
+    std::string VistrelStreams() {
+        return m_server.pactl("list sink-inputs") + m_server.pactl("list source-outputs");
+    }
+
+    testing_support::PulseServer m_server{{
+        {"mic", "device.bus_path=pci-0000:00:1f.3 device.vendor.id=8086 device.product.id=a348"},
+        {"dongle", "device.vendor.id=3188 device.product.id=1000 "
+                   "device.bus_path=pci-0000:00:14.0-usb-0:4:1.1 "
+                   "sysfs.path=/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.1/sound/card1"},
+    }};
+    std::unique_ptr<testing_support::PipeFeeder> m_dongleFeed, m_micFeed;
+};
+
+TEST_F(DongleSoundTest, PlaysTheDongleOnTheDefaultOutputAndFollowsItUntilStopped) {
+    auto sound = std::make_unique<DongleSound>(kPlayedDongle);
+    ExpectDongleTone("speakers.monitor");
+    EXPECT_EQ(sound->playingSource(), "dongle");
+    const std::string streams = VistrelStreams();
+    EXPECT_NE(streams.find("application.name = \"Vistrel\""), std::string::npos) << streams;
+    EXPECT_NE(streams.find("media.role = \"video\""), std::string::npos);
+    EXPECT_NE(streams.find("application.icon_name = \"vistrel\""), std::string::npos);
+
+    // Headphones plugged in: a new default output, and the sound moves there.
+    m_server.pactl("load-module module-null-sink sink_name=headphones rate=48000");
+    m_server.pactl("set-default-sink headphones");
+    ExpectDongleTone("headphones.monitor");
+
+    sound.reset();
+    EXPECT_EQ(VistrelStreams().find("Vistrel"), std::string::npos) << VistrelStreams();
+}
+
+TEST_F(DongleSoundTest, ComesBackAfterAServerRestartAndEndsQuietlyWhenTheInputGoes) {
+    DongleSound sound(kPlayedDongle);
+    ExpectDongleTone("speakers.monitor");
+    m_server.stop();
+    ASSERT_TRUE(m_server.start());
+    ExpectDongleTone("speakers.monitor");
+
+    // Unplugged: the input goes first. The stream is not moved to the microphone; nothing of
+    // Vistrel's is left on the server.
+    testing::internal::CaptureStderr();
+    const std::string modules = m_server.pactl("list short modules");
+    const size_t line = modules.rfind('\n', modules.find("source_name=dongle")) + 1;
+    m_server.pactl("unload-module " + modules.substr(line, modules.find('\t', line) - line));
+    for (int i = 0; i < 80 && !sound.playingSource().empty(); ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sound.playingSource(), "");
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(VistrelStreams().find("Vistrel"), std::string::npos) << VistrelStreams();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(DongleSoundWithoutServer, StaysSilentAndSaysSoOnce) {
+    setenv("PULSE_SERVER", "unix:/nonexistent/vistrel/native", 1);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        DongleSound sound(kPlayedDongle);
+        std::this_thread::sleep_for(700ms); // through a retry
+        EXPECT_EQ(sound.playingSource(), "");
+        EXPECT_EQ(sound.soundLatency(), 0us);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    unsetenv("PULSE_SERVER");
+    EXPECT_EQ(said, "vistrel: no sound server; the picture plays without sound\n");
+}
+
+} // namespace
