@@ -60,7 +60,7 @@ public:
         }
         const bool ok = m_inner->read(frame);
         m_returnedCpu = ThreadCpuMs();
-        m_captured = ok ? m_inner->get(cv::CAP_PROP_POS_MSEC) : 0;
+        m_captured = ok ? m_inner->get(platform::kCapPropPosMsec) : 0;
         if (ok) {
             std::lock_guard lock(m_timings.mutex);
             // The wait for the frame is no CPU time; the dequeue and the decode are.

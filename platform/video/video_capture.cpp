@@ -31,7 +31,7 @@ VideoCapture::~VideoCapture() {
     release();
 }
 
-bool VideoCapture::open(int index, int /*apiPreference*/) {
+bool VideoCapture::open(int index) {
     std::lock_guard control(m_control);
     detachSource();
 
@@ -50,20 +50,6 @@ bool VideoCapture::open(int index, int /*apiPreference*/) {
     return m_shared->current != nullptr;
 }
 
-bool VideoCapture::open(int index, int apiPreference, const std::vector<int>& /*params*/) {
-    return open(index, apiPreference);
-}
-
-bool VideoCapture::open(const cv::String& /*filename*/, int /*apiPreference*/) {
-    release();
-    return false;
-}
-
-bool VideoCapture::open(const cv::String& filename, int apiPreference,
-                        const std::vector<int>& /*params*/) {
-    return open(filename, apiPreference);
-}
-
 bool VideoCapture::isOpened() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->current != nullptr;
@@ -72,6 +58,11 @@ bool VideoCapture::isOpened() const {
 double VideoCapture::get(int propId) const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->current ? m_shared->current->source->get(propId) : 0;
+}
+
+bool VideoCapture::set(int propId, double value) {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->current && m_shared->current->source->set(propId, value);
 }
 
 uint64_t VideoCapture::generation() const {

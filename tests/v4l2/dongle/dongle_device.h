@@ -43,11 +43,13 @@ using Lock = std::unique_lock<DeviceMutex>;
 enum class Node { Capture, Metadata };
 
 // An open file handle on one of the nodes: a real eventfd stands behind it, so its number is
-// the process's own and cannot clash.
+// the process's own and cannot clash, and poll() waits on it beside other descriptors: the
+// eventfd is readable exactly while the handle has something to report (Device::Readiness).
 struct Handle {
     int fd = -1;
     Node node = Node::Capture;
     uint64_t plugGeneration = 0; // handles from before an unplug stay dead
+    bool signalled = false;      // its eventfd is readable
 };
 
 class Device {
@@ -73,11 +75,15 @@ public:
     std::condition_variable_any& changed() { return m_changed; }
     void ConfigureLocked(const std::string& text);
     std::optional<Node> NodeOf(const char* path) const;
+    bool Denied() const { return m_table.deny; }
     void Record(const std::string& call);
     int Ioctl(int fd, unsigned long request, void* arg); // takes the lock
 
     // poll() bits of a handle: POLLIN with a frame ready, POLLERR unplugged or not streaming.
     short Readiness(const Handle& handle) const;
+    // Makes every handle's eventfd readable exactly while its Readiness is not 0, and wakes
+    // the waits on changed(); after every change of the device's state.
+    void Changed();
     // Stops the stream and frees the buffers when the handle that asked for them closes.
     void Closed(Lock& lock, const Handle& handle);
     void Unplug();
@@ -104,6 +110,9 @@ private:
     // Returns 0 or an errno value.
     int CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg);
     int BufferIoctl(unsigned long request, v4l2_buffer& b);
+    // Fills the first queued buffer with frame `sequence`, damaged as the table says.
+    void Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pictures,
+              const std::vector<std::vector<uint8_t>>& otherSize);
     void StartStreaming(Lock& lock);
     void StopStreaming(Lock& lock);
     void FreeBuffers();
@@ -122,7 +131,9 @@ private:
     bool m_everStreamed = false;
     bool m_stopProducer = false;
     std::thread m_producer;
-    std::map<std::tuple<uint32_t, int, int>, std::vector<std::vector<uint8_t>>> m_pictures;
+    uint64_t m_dequeues = 0; // since the stream started
+    // The pictures of each mode (fourcc, size, natural content), encoded once.
+    std::map<std::tuple<uint32_t, int, int, bool>, std::vector<std::vector<uint8_t>>> m_pictures;
     std::string m_devFolder;
 };
 
