@@ -36,15 +36,18 @@ JpegDecoder::~JpegDecoder() {
         tjDestroy(m_handle);
 }
 
-bool JpegDecoder::decode(const uint8_t* data, size_t size, cv::Size area, cv::Mat& picture) {
+bool JpegDecoder::decode(const uint8_t* data, size_t size, cv::Size area, cv::Mat& picture,
+                         long long largestPicture) {
     if (!m_handle || size == 0 || size > ULONG_MAX)
         return false;
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
     if (tjDecompressHeader3(m_handle, data, size, &width, &height, &subsampling, &colorspace) !=
             0 ||
-        width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide)
+        width <= 0 || height <= 0)
         return false;
     const int d = JpegScaleDenominator({width, height}, area);
+    if (1LL * Scaled(width, d) * Scaled(height, d) > largestPicture)
+        return false;
     cv::Mat decoded(Scaled(height, d), Scaled(width, d), CV_8UC3);
     // Chroma upsampled by repeating samples rather than interpolating: 20% less CPU for a whole
     // 1080p frame, and the picture within a level of the interpolated one (PSNR 76 dB); no

@@ -22,9 +22,6 @@ bool JpegComplete(const uint8_t* data, size_t size);
 
 class JpegDecoder {
 public:
-    // Frames larger than this on a side are damaged data, not pictures.
-    static constexpr int kLargestSide = 16384;
-
     JpegDecoder();
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
@@ -32,9 +29,11 @@ public:
 
     // Decodes at the scale JpegScaleDenominator chooses for the size in the JPEG's own header
     // (which may differ from the mode's) into a new BGR picture. False, leaving `picture` as
-    // it was, for a frame that is cut short or does not decode; a frame that decodes with
-    // only a warning (stray bytes) counts when it is complete.
-    bool decode(const uint8_t* data, size_t size, cv::Size area, cv::Mat& picture);
+    // it was, for a frame that is cut short or does not decode, or whose picture would have
+    // more than `largestPicture` pixels (damaged data claiming a huge size); a frame that
+    // decodes with only a warning (stray bytes) counts when it is complete.
+    bool decode(const uint8_t* data, size_t size, cv::Size area, cv::Mat& picture,
+                long long largestPicture = 3840LL * 2160);
 
 private:
     void* m_handle;

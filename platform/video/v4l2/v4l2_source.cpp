@@ -126,8 +126,11 @@ bool V4l2Source::takeNewest(FilledBuffer& newest, bool& have) {
 
 bool V4l2Source::decode(const FilledBuffer& buffer, cv::Mat& frame) {
     const Mode& mode = m_granted.mode;
+    // A frame of another size than the mode's is shown at its own, up to four times the
+    // mode's pixels.
     if (IsJpeg(mode.fourcc))
-        return m_jpeg.decode(buffer.data, buffer.bytes, {m_drawWidth, m_drawHeight}, frame);
+        return m_jpeg.decode(buffer.data, buffer.bytes, {m_drawWidth, m_drawHeight}, frame,
+                             4LL * mode.width * mode.height);
     return ConvertRaw(mode.fourcc, mode.width, mode.height, m_granted.bytesPerLine, buffer.data,
                       buffer.bytes, frame);
 }
