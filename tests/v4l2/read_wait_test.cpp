@@ -74,7 +74,7 @@ TEST_F(ReadWait, UnplugEndsAWaitingReadAtOnce) {
     const auto unplugged = Clock::now();
     dongle::Unplug();
     reader.join();
-    EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.1);
+    EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.4);
     EXPECT_EQ(frames, before);
 
     capture.release();

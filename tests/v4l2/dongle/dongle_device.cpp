@@ -502,7 +502,9 @@ short Device::Readiness(const Handle& handle) const {
 
 void Device::Changed() {
     for (auto& [fd, handle] : m_handles) {
-        const bool ready = Readiness(handle) != 0;
+        const short bits = Readiness(handle);
+        m_pollBits[fd] = kIsHandle | bits;
+        const bool ready = bits != 0;
         if (ready == handle.signalled)
             continue;
         handle.signalled = ready;

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -81,9 +82,21 @@ public:
 
     // poll() bits of a handle: POLLIN with a frame ready, POLLERR unplugged or not streaming.
     short Readiness(const Handle& handle) const;
-    // Makes every handle's eventfd readable exactly while its Readiness is not 0, and wakes
-    // the waits on changed(); after every change of the device's state.
+    // Makes every handle's eventfd readable exactly while its Readiness is not 0, publishes
+    // the bits for PollBits, and wakes the waits on changed(); after every change of the
+    // device's state.
     void Changed();
+    // Handles have numbers below this (open fails with EMFILE above).
+    static constexpr int kMaxHandleFd = 1024;
+    // Without the lock: whether `fd` is a handle (kIsHandle) and its poll() bits as of the
+    // last Changed(). poll() reads these, since a sanitizer does not see locks taken inside
+    // a blocking call such as poll.
+    static constexpr int kIsHandle = 0x4000;
+    int PollBits(int fd) const { return fd >= 0 && fd < kMaxHandleFd ? m_pollBits[fd].load() : 0; }
+    void ForgetHandle(int fd) {
+        if (fd >= 0 && fd < kMaxHandleFd)
+            m_pollBits[fd] = 0;
+    }
     // Stops the stream and frees the buffers when the handle that asked for them closes.
     void Closed(Lock& lock, const Handle& handle);
     void Unplug();
@@ -135,6 +148,7 @@ private:
     // The pictures of each mode (fourcc, size, natural content), encoded once.
     std::map<std::tuple<uint32_t, int, int, bool>, std::vector<std::vector<uint8_t>>> m_pictures;
     std::string m_devFolder;
+    std::atomic<int> m_pollBits[kMaxHandleFd] = {};
 };
 
 } // namespace dongle

@@ -57,6 +57,12 @@ int OpenNode(const char* path, bool* handled) {
     const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd < 0)
         return -1;
+    if (fd >= Device::kMaxHandleFd) {
+        REAL(close);
+        real_close(fd);
+        errno = EMFILE;
+        return -1;
+    }
     device.m_handles[fd] = {fd, *node, device.m_plugGeneration};
     device.Record(std::string("open ") + path);
     device.Changed();
@@ -73,17 +79,15 @@ bool IsHandle(int fd) {
 
 // poll() over the dongle's handles and any other descriptors: the real poll waits on all of
 // them (a handle's eventfd is readable while it has something to report), then the handles'
-// bits are the device's own. -1 for `timeoutMs` waits without end.
+// bits are the device's own. -1 for `timeoutMs` waits without end. Takes no lock (see
+// Device::PollBits).
 int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
     REAL(poll);
-    Device& device = Device::Get();
+    const Device& device = Device::Get();
     const auto deadline = dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::vector<short> asked(count);
-    std::vector<bool> handle(count);
-    for (nfds_t i = 0; i < count; ++i) {
+    for (nfds_t i = 0; i < count; ++i)
         asked[i] = fds[i].events;
-        handle[i] = IsHandle(fds[i].fd);
-    }
     for (;;) {
         int left = timeoutMs;
         if (timeoutMs >= 0)
@@ -91,23 +95,18 @@ int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
                                         deadline - dongle::Clock::now())
                                         .count());
         for (nfds_t i = 0; i < count; ++i)
-            fds[i].events = handle[i] ? POLLIN : asked[i];
+            if (device.PollBits(fds[i].fd) & Device::kIsHandle)
+                fds[i].events = POLLIN;
         const int polled = real_poll(fds, count, left);
         if (polled < 0)
             return polled;
         int ready = 0;
-        {
-            std::lock_guard lock(device.mutex());
-            for (nfds_t i = 0; i < count; ++i) {
-                fds[i].events = asked[i];
-                if (handle[i]) {
-                    auto h = device.m_handles.find(fds[i].fd);
-                    const short bits =
-                        h == device.m_handles.end() ? POLLNVAL : device.Readiness(h->second);
-                    fds[i].revents = bits & (asked[i] | POLLERR | POLLHUP | POLLNVAL);
-                }
-                ready += fds[i].revents != 0;
-            }
+        for (nfds_t i = 0; i < count; ++i) {
+            fds[i].events = asked[i];
+            const int bits = device.PollBits(fds[i].fd);
+            if (bits & Device::kIsHandle)
+                fds[i].revents = bits & (asked[i] | POLLERR | POLLHUP);
+            ready += fds[i].revents != 0;
         }
         if (ready > 0 || left == 0)
             return ready;
@@ -141,6 +140,7 @@ int close(int fd) {
         if (handle != device.m_handles.end()) {
             const Handle closing = handle->second;
             device.m_handles.erase(handle);
+            device.ForgetHandle(fd);
             device.Closed(lock, closing);
             device.Record("close " + NodeName(closing));
         }
@@ -176,7 +176,7 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
 int poll(pollfd* fds, nfds_t count, int timeoutMs) {
     REAL(poll);
     for (nfds_t i = 0; i < count; ++i)
-        if (IsHandle(fds[i].fd))
+        if (Device::Get().PollBits(fds[i].fd) & Device::kIsHandle)
             return PollAll(fds, count, timeoutMs);
     return real_poll(fds, count, timeoutMs);
 }
