@@ -1,14 +1,22 @@
-// The viewer's frame pump reading through OpenCV's real V4L2 backend from the test dongle
-// (1920x1080 MJPG at 60 fps), presenting into an 880 x 495 video area on the headless
-// backend, for 2, 3 and 4 driver buffers (counters b<N>_...), 3 s rounds:
-//   delivered_fps / presented_fps  frames read and drawn per second;
-//   dropped         frames the device had no free buffer for;
-//   read_cpu_ms     CPU time per frame in the read (dequeue and JPEG decode);
-//   present_cpu_ms  CPU time per frame in the presentation (holder copy and drawing);
+// The viewer's frame pump reading through our V4L2 source from the test dongle (1920x1080
+// MJPG at 60 fps), presenting into a video area of 880x495 (the window) or 1920x1080 (full
+// screen) on the headless backend. Counters, from the best of 2 rounds of 3 s (the lowest
+// median latency):
+//   taken_fps / shown_fps  frames the device filled a buffer with, and frames drawn, per second;
+//   dropped         frames the device had no free buffer for, over all rounds;
+//   read_cpu_ms     CPU time per shown frame in the read (dequeue and JPEG decode, straight to
+//                   BGR at the DCT scale that covers the area);
+//   present_cpu_ms  CPU time per shown frame in the presentation (holder copy, HALFTONE fit,
+//                   present); cpu_ms the two together;
 //   latency_*_ms    from a frame's capture timestamp to its pixels on the window surface
 //                   (the pump's next read begins right after the presentation returns).
-// HolderCopyAndDraw splits one presentation into the holder's copy and the fitted drawing.
-// Run pinned to one core: taskset -c 1 build-rel/bench/v4l2_pump_bench
+// Pump/<area width>/<natural content 1, pattern 0>/<driver buffers>.
+// ScaledDecode compares one natural frame decoded whole and at 1/2, each fitted into 880x495 by
+// area averaging (as HALFTONE does): decode CPU of both and the PSNR between the two pictures.
+// HolderCopyAndDraw splits one presentation of a frame of the given size into its parts.
+// Run on one core, and again with the other core busy:
+//   taskset -c 1 build-rel/bench/v4l2_pump_bench
+//   stress-ng --cpu 1 --taskset 0 & taskset -c 1 build-rel/bench/v4l2_pump_bench; kill %1
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,8 +24,12 @@
 #include <map>
 #include <mutex>
 
+#include <opencv2/imgproc.hpp>
+
 #include "dongle.h"
+#include "dongle_internal.h"
 #include "image/CvvImage.h"
+#include "platform/video/v4l2/jpeg_decoder.h"
 #include "platform/video/v4l2/v4l2_source.h"
 #include "tests/support/dialog_harness.h"
 
@@ -60,7 +72,7 @@ public:
         }
         const bool ok = m_inner->read(frame);
         m_returnedCpu = ThreadCpuMs();
-        m_captured = ok ? m_inner->get(cv::CAP_PROP_POS_MSEC) : 0;
+        m_captured = ok ? m_inner->get(platform::kCapPropPosMsec) : 0;
         if (ok) {
             std::lock_guard lock(m_timings.mutex);
             // The wait for the frame is no CPU time; the dequeue and the decode are.
@@ -69,6 +81,8 @@ public:
         return ok;
     }
     void interrupt() override { m_inner->interrupt(); }
+    double get(int propId) const override { return m_inner->get(propId); }
+    bool set(int propId, double value) override { return m_inner->set(propId, value); }
 
 private:
     std::unique_ptr<platform::VideoSource> m_inner;
@@ -94,6 +108,10 @@ private:
 constexpr const char* kHdmiDongle = "MJPG 1920x1080 60 30; MJPG 1280x720 60 30;"
                                     "YUYV 640x480 30; YUYV 1920x1080 5";
 
+cv::Size AreaOfWidth(int width) {
+    return {width, width * 9 / 16};
+}
+
 double Percentile(std::vector<double> v, double p) {
     if (v.empty())
         return 0;
@@ -109,19 +127,19 @@ double Mean(const std::vector<double>& v) {
 }
 
 struct Round {
-    double deliveredFps, presentedFps, dropped, readCpuMs, presentCpuMs, medianMs, p99Ms;
+    double takenFps, shownFps, dropped, readCpuMs, presentCpuMs, medianMs, p99Ms;
 };
 
-// The viewer with `buffers` driver buffers, streaming for `seconds`.
-Round RunViewer(int buffers, double seconds) {
+// The viewer with `buffers` driver buffers and a video area of `area`, streaming for `seconds`.
+Round RunViewer(cv::Size area, bool natural, int buffers, double seconds) {
     FreshPlatform();
-    dongle::Configure(kHdmiDongle);
+    dongle::Configure(std::string(kHdmiDongle) + (natural ? "; content natural" : ""));
     Timings timings;
     platform::SetVideoSourceProvider(std::make_shared<TimedProvider>(buffers, timings));
     Round round{};
     {
         DialogRun run;
-        run.onUi([&] { MoveWindow(run.video(), 0, 0, 880, 495, TRUE); });
+        run.onUi([&] { MoveWindow(run.video(), 0, 0, area.width, area.height, TRUE); });
         WaitUntil([&] { return dongle::GetStats().framesProduced > 30; }, std::chrono::seconds(20));
         timings.clear();
         const dongle::Stats before = dongle::GetStats();
@@ -132,7 +150,7 @@ Round RunViewer(int buffers, double seconds) {
         {
             // Not held while the dialog closes: its pump takes this lock after each read.
             std::lock_guard lock(timings.mutex);
-            round = {timings.readCpu.size() / elapsed,
+            round = {(after.framesProduced - before.framesProduced) / elapsed,
                      timings.presentCpu.size() / elapsed,
                      double(after.framesDropped - before.framesDropped),
                      Mean(timings.readCpu),
@@ -146,43 +164,85 @@ Round RunViewer(int buffers, double seconds) {
     return round;
 }
 
-// Rounds alternate between the buffer counts, so a busy moment of the machine does not fall
-// on one count only; each count reports its best round (the lowest median latency) and the
-// frames dropped over all its rounds.
-void PumpAt60Fps(benchmark::State& state) {
+void Pump(benchmark::State& state) {
     cv::setNumThreads(1);
-    constexpr int kRounds = 3;
-    constexpr int kCounts[] = {2, 3, 4};
-    std::map<int, std::vector<Round>> rounds;
+    const cv::Size area = AreaOfWidth(int(state.range(0)));
+    const bool natural = state.range(1) != 0;
+    const int buffers = int(state.range(2));
+    std::vector<Round> rounds;
     for (auto _ : state)
-        for (int r = 0; r < kRounds; ++r)
-            for (int buffers : kCounts)
-                rounds[buffers].push_back(RunViewer(buffers, 3.0));
-    for (auto& [buffers, list] : rounds) {
-        const Round best = *std::min_element(
-            list.begin(), list.end(), [](auto& a, auto& b) { return a.medianMs < b.medianMs; });
-        double dropped = 0;
-        for (const Round& r : list)
-            dropped += r.dropped;
-        const std::string b = "b" + std::to_string(buffers) + "_";
-        state.counters[b + "delivered_fps"] = best.deliveredFps;
-        state.counters[b + "presented_fps"] = best.presentedFps;
-        state.counters[b + "dropped_all_rounds"] = dropped;
-        state.counters[b + "read_cpu_ms"] = best.readCpuMs;
-        state.counters[b + "present_cpu_ms"] = best.presentCpuMs;
-        state.counters[b + "latency_median_ms"] = best.medianMs;
-        state.counters[b + "latency_p99_ms"] = best.p99Ms;
-    }
+        for (int r = 0; r < 2; ++r)
+            rounds.push_back(RunViewer(area, natural, buffers, 3.0));
+    const Round best = *std::min_element(rounds.begin(), rounds.end(),
+                                         [](auto& a, auto& b) { return a.medianMs < b.medianMs; });
+    double dropped = 0;
+    for (const Round& r : rounds)
+        dropped += r.dropped;
+    state.counters["taken_fps"] = best.takenFps;
+    state.counters["shown_fps"] = best.shownFps;
+    state.counters["dropped"] = dropped;
+    state.counters["read_cpu_ms"] = best.readCpuMs;
+    state.counters["present_cpu_ms"] = best.presentCpuMs;
+    state.counters["cpu_ms"] = best.readCpuMs + best.presentCpuMs;
+    state.counters["latency_median_ms"] = best.medianMs;
+    state.counters["latency_p99_ms"] = best.p99Ms;
 }
-BENCHMARK(PumpAt60Fps)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+// The buffer counts at the window's size, then both sizes and contents at the count in use.
+BENCHMARK(Pump)
+    ->ArgNames({"area", "natural", "buffers"})
+    ->Args({880, 1, 2})
+    ->Args({880, 1, 4})
+    ->Args({880, 1, 8})
+    ->Args({1920, 1, 8})
+    ->Args({880, 0, 8})
+    ->Args({1920, 0, 8})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
-// One presentation of a 1920 x 1080 frame split in its two parts.
+// Area averaging, as HALFTONE shrinks, of the decoded picture fitted into `area`.
+cv::Mat Fitted(const cv::Mat& picture, cv::Size area) {
+    const double scale =
+        std::min(double(area.width) / picture.cols, double(area.height) / picture.rows);
+    cv::Mat fitted;
+    cv::resize(picture, fitted,
+               {int(std::lround(picture.cols * scale)), int(std::lround(picture.rows * scale))}, 0,
+               0, cv::INTER_AREA);
+    return fitted;
+}
+
+void ScaledDecode(benchmark::State& state) {
+    const auto frames = dongle::NaturalJpegs(1920, 1080);
+    const cv::Size area = AreaOfWidth(880);
+    platform::v4l2::JpegDecoder decoder;
+    cv::Mat whole, scaled;
+    double wholeMs = 0, scaledMs = 0;
+    for (auto _ : state) {
+        const auto& jpeg = frames[state.iterations() % frames.size()];
+        const double t0 = ThreadCpuMs();
+        decoder.decode(jpeg.data(), jpeg.size(), {0, 0}, whole);
+        const double t1 = ThreadCpuMs();
+        decoder.decode(jpeg.data(), jpeg.size(), area, scaled);
+        const double t2 = ThreadCpuMs();
+        wholeMs += t1 - t0, scaledMs += t2 - t1;
+    }
+    state.counters["whole_decode_cpu_ms"] = wholeMs / state.iterations();
+    state.counters["scaled_decode_cpu_ms"] = scaledMs / state.iterations();
+    state.counters["scaled_width"] = scaled.cols;
+    state.counters["psnr_db"] = cv::PSNR(Fitted(whole, area), Fitted(scaled, area));
+    state.counters["jpeg_kb"] = frames[0].size() / 1024.0;
+}
+BENCHMARK(ScaledDecode)->Unit(benchmark::kMillisecond);
+
+// One presentation into the window's area of a frame of the given width (16:9) split in its
+// two parts.
 void HolderCopyAndDraw(benchmark::State& state) {
     cv::setNumThreads(1);
     FreshPlatform();
     DialogRun run;
     run.onUi([&] { MoveWindow(run.video(), 0, 0, 880, 495, TRUE); });
-    cv::Mat frame(1080, 1920, CV_8UC3);
+    const cv::Size size = AreaOfWidth(int(state.range(0)));
+    cv::Mat frame(size, CV_8UC3);
     cv::randu(frame, 0, 255);
     IplImage header = cvIplImage(frame);
     HWND video = run.video();
@@ -203,7 +263,7 @@ void HolderCopyAndDraw(benchmark::State& state) {
     state.counters["copy_cpu_ms"] = copyMs / state.iterations();
     state.counters["draw_cpu_ms"] = drawMs / state.iterations();
 }
-BENCHMARK(HolderCopyAndDraw)->Unit(benchmark::kMillisecond);
+BENCHMARK(HolderCopyAndDraw)->Arg(1920)->Arg(960)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

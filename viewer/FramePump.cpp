@@ -22,6 +22,11 @@ int CVelvoraDlg::RunFramePump() {
         if (m_stopPump.load() != 0 || m_pumpsStarted.load() > ticket)
             break;
         try {
+            // The capture may decode frames no larger than the area they are fitted into.
+            RECT area{0, 0, 0, 0};
+            ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
+            m_capture.set(platform::kCapPropDrawWidth, area.right - area.left);
+            m_capture.set(platform::kCapPropDrawHeight, area.bottom - area.top);
             cv::Mat frame;
             if (!m_capture.read(frame))
                 break;

@@ -32,7 +32,7 @@ VideoCapture::~VideoCapture() {
     release();
 }
 
-bool VideoCapture::open(int index, int /*apiPreference*/) {
+bool VideoCapture::open(int index) {
     std::lock_guard control(m_control);
     detachSource();
 
@@ -53,20 +53,6 @@ bool VideoCapture::open(int index, int /*apiPreference*/) {
     return m_shared->current != nullptr;
 }
 
-bool VideoCapture::open(int index, int apiPreference, const std::vector<int>& /*params*/) {
-    return open(index, apiPreference);
-}
-
-bool VideoCapture::open(const cv::String& /*filename*/, int /*apiPreference*/) {
-    release();
-    return false;
-}
-
-bool VideoCapture::open(const cv::String& filename, int apiPreference,
-                        const std::vector<int>& /*params*/) {
-    return open(filename, apiPreference);
-}
-
 bool VideoCapture::isOpened() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->current != nullptr;
@@ -79,6 +65,11 @@ double VideoCapture::get(int propId) const {
 
 std::string VideoCapture::trouble() const {
     return m_shared->trouble.describe();
+}
+
+bool VideoCapture::set(int propId, double value) {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->current && m_shared->current->source->set(propId, value);
 }
 
 uint64_t VideoCapture::generation() const {

@@ -1,5 +1,5 @@
-// cv::VideoCapture over the platform's device layer, safe to release from one thread while
-// another reads.
+// The viewer's capture object over the platform's device layer, safe to release from one
+// thread while another reads.
 #pragma once
 
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include <opencv2/videoio.hpp>
+#include <opencv2/core.hpp>
 
 #include "platform/video/capture_trouble.h"
 #include "platform/video/video_source.h"
@@ -29,29 +29,29 @@ namespace platform {
 // remembered generation() when it started passes it to read(image, generation), which fails
 // unless the capture still reads from that very open, so a reader left over from an earlier
 // open can never take frames from a later one.
-class VideoCapture : public cv::VideoCapture {
+class VideoCapture {
 public:
     static constexpr std::chrono::milliseconds kReleaseBound{300};
 
     VideoCapture();
-    ~VideoCapture() override;
+    ~VideoCapture();
+    VideoCapture(const VideoCapture&) = delete;
+    VideoCapture& operator=(const VideoCapture&) = delete;
 
-    // Opens the provider's device `index`; the preference and parameters are not used.
-    bool open(int index, int apiPreference = cv::CAP_ANY) override;
-    bool open(int index, int apiPreference, const std::vector<int>& params) override;
-    // Devices only: a file name releases what was open and opens nothing.
-    bool open(const cv::String& filename, int apiPreference = cv::CAP_ANY) override;
-    bool open(const cv::String& filename, int apiPreference,
-              const std::vector<int>& params) override;
-    bool isOpened() const override;
-    void release() override;
+    // Opens the provider's device `index`.
+    bool open(int index);
+    bool isOpened() const;
+    void release();
     // Fails, leaving `image` empty, when the capture is not open or the device fails. An
     // exception of the device's read passes through to the caller.
-    bool read(cv::OutputArray image) override;
+    bool read(cv::OutputArray image);
     // As read(image), but fails unless `generation` is still generation().
     bool read(cv::OutputArray image, uint64_t generation);
-    // A property of the open device (the mode it streams in); 0 when closed.
-    double get(int propId) const override;
+    // A property (kCapProp*) of the open device (the mode it streams in); 0 when closed.
+    double get(int propId) const;
+    // Passes a property (kCapPropDraw*) to the open device, also while a read runs; false
+    // when closed or the device does not take it.
+    bool set(int propId, double value);
 
     // Identifies the current open; see above.
     uint64_t generation() const;

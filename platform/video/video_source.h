@@ -8,6 +8,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "platform/video/capture_properties.h"
+
 namespace platform {
 
 // One opened video input.
@@ -19,9 +21,12 @@ public:
     // Any thread, also while read() runs on another: asks a read in progress to give up soon,
     // without waiting for it. Reads after it fail. Sources that cannot be woken do nothing.
     virtual void interrupt() {}
-    // A capture property (cv::CAP_PROP_*) of the open device, such as the mode it granted;
+    // A capture property (kCapProp*) of the open device, such as the mode it granted;
     // 0 when the source does not know it.
     virtual double get(int /*propId*/) const { return 0; }
+    // Any thread, also while read() runs: sets a property the source takes (kCapPropDraw*);
+    // false when it takes none such.
+    virtual bool set(int /*propId*/, double /*value*/) { return false; }
 };
 
 // A video input as the system's enumerator lists it, at its capture index.

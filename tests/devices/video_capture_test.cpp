@@ -18,7 +18,7 @@ using platform::VideoCapture;
 class VideoCaptureTest : public SimulatedInputsTest {
 protected:
     // Starts a read on `capture` in another thread; `result` becomes 1 or 0 when it ends.
-    std::thread readInBackground(cv::VideoCapture& capture, std::atomic<int>& result) {
+    std::thread readInBackground(VideoCapture& capture, std::atomic<int>& result) {
         result = -1;
         return std::thread([&capture, &result] {
             cv::Mat local;

@@ -1,11 +1,14 @@
-// Reads through the capture object and OpenCV's real V4L2 backend wait for a quiet device
-// however long it stays quiet, and end at once when it is unplugged or released.
+// Reads through the capture object and our V4L2 source wait for a quiet device however long
+// it stays quiet, and end at once when it is unplugged or released; damaged frames are
+// skipped, bursts lose nothing, a failing device ends the reads after a few tries.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <set>
 #include <thread>
 
 #include "dongle.h"
+#include "platform/video/v4l2/v4l2_source.h"
 #include "platform/video/video_capture.h"
 
 namespace {
@@ -51,13 +54,13 @@ protected:
 
 TEST_F(ReadWait, AQuietPeriodIsWaitedOutAndFramesFollow) {
     openAndRead();
-    dongle::GoQuiet(12); // longer than OpenCV's own 10-second select timeout
+    dongle::GoQuiet(3); // the read has no timeout of its own: any length is waited out
     const auto start = Clock::now();
     // The buffers filled before the quiet period come first.
     while (capture.read(frame) && Since(start) < 1)
         ;
     ASSERT_TRUE(capture.read(frame)) << "a quiet device is no failure";
-    EXPECT_GT(Since(start), 11);
+    EXPECT_GT(Since(start), 2.5);
     EXPECT_EQ(frame.size(), cv::Size(640, 480));
     EXPECT_TRUE(capture.read(frame));
 }
@@ -71,7 +74,7 @@ TEST_F(ReadWait, UnplugEndsAWaitingReadAtOnce) {
     const auto unplugged = Clock::now();
     dongle::Unplug();
     reader.join();
-    EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.1);
+    EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.4);
     EXPECT_EQ(frames, before);
 
     capture.release();
@@ -94,10 +97,65 @@ TEST_F(ReadWait, ReleaseEndsAWaitingReadAndClosesTheNode) {
     reader.join();
     // The read returned inside release (which waits for it); the reader thread notices a moment
     // later, so the whole of it is what is timed.
-    EXPECT_LT(Since(start), 0.1) << "release ends a waiting read within one wait slice";
+    EXPECT_LT(Since(start), 0.4) << "release wakes a waiting read at once";
     EXPECT_EQ(dongle::OpenHandles(), 0);
     EXPECT_EQ(frames, 0);
     EXPECT_EQ(dongle::Calls().back(), "close capture node");
+}
+
+// Every other frame damaged: only whole pictures come through, one of another size at its own
+// size, and the damage is told once, when the device closes.
+TEST_F(ReadWait, DamagedFramesAreSkipped) {
+    const struct {
+        const char* kind;
+        bool halfSizeToo;
+    } cases[] = {{"error", false}, {"empty", false}, {"truncated", false}, {"wrongsize", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        dongle::Configure(std::string("MJPG 640x480 60; damage ") + c.kind + " 2");
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(capture.open(0));
+        std::set<int> widths;
+        for (int i = 0; i < 12 && capture.read(frame); ++i) {
+            widths.insert(frame.cols);
+            EXPECT_TRUE(dongle::ShowsPattern(frame)) << i;
+        }
+        capture.release();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(widths, (c.halfSizeToo ? std::set<int>{320, 640} : std::set<int>{640}));
+        if (!c.halfSizeToo)
+            EXPECT_TRUE(said.rfind("vistrel: /dev/video0: ", 0) == 0 &&
+                        said.find('\n') == said.size() - 1)
+                << said;
+    }
+}
+
+// Six frames at once every 100 ms all find a buffer.
+TEST_F(ReadWait, BurstsLoseNoFrame) {
+    static_assert(platform::v4l2::kDriverBuffers >= 6);
+    dongle::Configure("MJPG 640x480 60; burst 6 100");
+    openAndRead();
+    const uint64_t dropped = dongle::GetStats().framesDropped;
+    const auto start = Clock::now();
+    while (Since(start) < 1)
+        ASSERT_TRUE(capture.read(frame));
+    EXPECT_EQ(dongle::GetStats().framesDropped, dropped);
+}
+
+TEST_F(ReadWait, EioOnceIsRetriedEioAlwaysEndsTheReads) {
+    dongle::Configure(std::string(kTable) + "; eio once");
+    openAndRead();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(capture.read(frame)) << i;
+
+    dongle::Configure(std::string(kTable) + "; eio always");
+    ASSERT_TRUE(capture.open(0));
+    dongle::ClearCalls();
+    EXPECT_FALSE(capture.read(frame));
+    EXPECT_FALSE(capture.read(frame)) << "gone until opened again";
+    capture.release();
+    EXPECT_EQ(dongle::Calls(), (std::vector<std::string>{"STREAMOFF", "close capture node"}))
+        << "no node opened to see whether it still answers";
 }
 
 } // namespace

@@ -17,7 +17,7 @@ namespace platform::v4l2 {
 constexpr int kMaxVideoNodes = 256;
 
 // The N of every "videoN" among the names of /dev entries, ascending. Other names, numbers
-// with leading zeros and numbers of kMaxVideoNodes or more are not capture nodes OpenCV can
+// with leading zeros and numbers of kMaxVideoNodes or more are not capture nodes the capture can
 // open by index, and are left out.
 std::vector<int> VideoNodeNumbers(const std::vector<std::string>& devEntries);
 
@@ -40,7 +40,7 @@ std::optional<UsbIdentity> SysfsUsbIdentity(int n);
 using UsbIdentityQuery = std::function<std::optional<UsbIdentity>(int n)>;
 
 // Entry i describes /dev/video<i>, for i from 0 to the highest node number, so positions match
-// OpenCV's capture indices. A missing node, or one that cannot capture, gets an empty name.
+// the capture's indices. A missing node, or one that cannot capture, gets an empty name.
 // A capture node on USB gets the device path Windows would give it, with the device's serial,
 // or its port when it has none, as the instance.
 std::vector<VideoInputInfo> AssembleInputs(const std::vector<std::string>& devEntries,

@@ -9,7 +9,8 @@
 namespace platform::v4l2 {
 
 bool ConvertibleToBgr(uint32_t fourcc) {
-    // The formats OpenCV 4.6's V4L2 backend turns into BGR frames itself.
+    // The formats the V4L2 source turns into BGR pictures: JPEG through libjpeg-turbo, the raw
+    // ones through OpenCV's colour conversions (raw_conversion.cpp).
     switch (fourcc) {
     case V4L2_PIX_FMT_BGR24:
     case V4L2_PIX_FMT_RGB24:

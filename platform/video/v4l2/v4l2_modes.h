@@ -21,7 +21,7 @@ struct Mode {
 // A rate "reaches 30 fps" from this on: devices built for NTSC rates announce 30000/1001.
 constexpr double kWantedFps = 30000.0 / 1001.0;
 
-// Whether OpenCV's V4L2 backend converts this pixel format to BGR.
+// Whether the V4L2 source turns this pixel format into BGR pictures.
 bool ConvertibleToBgr(uint32_t fourcc);
 // Whether it is a compressed (JPEG) format, which costs a decode per frame.
 bool IsJpeg(uint32_t fourcc);

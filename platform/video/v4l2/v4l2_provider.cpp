@@ -1,4 +1,4 @@
-// Video inputs of this machine: the V4L2 capture nodes, opened through OpenCV.
+// Video inputs of this machine: the V4L2 capture nodes.
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/videodev2.h>
@@ -56,9 +56,15 @@ public:
         return v4l2::AssembleInputs(DevEntries(), CaptureCardName);
     }
     std::unique_ptr<VideoSource> open(int index) override {
-        if (index < 0)
+        OpenFailure unused;
+        return openExplained(index, unused);
+    }
+    std::unique_ptr<VideoSource> openExplained(int index, OpenFailure& failure) override {
+        if (index < 0) {
+            failure = {ENOENT, ""};
             return nullptr;
-        return v4l2::V4l2Source::Open(index, m_driverBuffers);
+        }
+        return v4l2::V4l2Source::Open(index, m_driverBuffers, failure);
     }
 
 private:

@@ -1,5 +1,5 @@
 // A test dongle: a preloaded (or linked) library that makes /dev/video0 answer the V4L2 calls
-// of OpenCV's backend as a uvcvideo USB HDMI capture device would, with a metadata node at
+// of our capture as a uvcvideo USB HDMI capture device would, with a metadata node at
 // /dev/video1. Nothing happens until it is given a device table, through the environment
 // variable VISTREL_DONGLE (a child process) or Configure (this process).
 //
@@ -10,12 +10,29 @@
 //   quiet AFTER FOR                    no frames from AFTER to AFTER+FOR seconds after the
 //                                      first STREAMON
 //   log PATH                           also append each recorded call to the file PATH
-// Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with OpenCV.
+//   content natural                    MJPG frames of photo-like content (dongle_natural.cpp)
+//                                      instead of the pattern
+//   damage KIND EVERY                  every EVERY-th frame damaged: "error" (the buffer is
+//                                      marked V4L2_BUF_FLAG_ERROR), "empty" (no bytes),
+//                                      "truncated" (MJPG cut to half), "wrongsize" (MJPG at
+//                                      half the granted size)
+//   burst N T                          N frames 1 ms apart every T ms instead of the rate
+//   deny                               open() fails with EACCES (no access to the node)
+//   busy                               S_FMT, REQBUFS and STREAMON fail with EBUSY, as
+//                                      uvcvideo answers while another program streams
+//   eio once|always                    DQBUF fails with EIO: the third one only, or every one
+//   slow MS                            every ioctl takes MS milliseconds
+// Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with TurboJPEG, all
+// before the stream starts (at its first STREAMON in a mode), so no encoding is measured.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace cv {
+class Mat;
+}
 
 namespace dongle {
 
@@ -39,7 +56,12 @@ int OpenHandles();
 // pump's benchmark).
 struct Stats {
     uint64_t framesProduced = 0, framesDropped = 0;
+    uint64_t ioctls = 0; // every ioctl on the nodes, answered or not
 };
 Stats GetStats();
+
+// Whether a BGR picture shows the pattern whole: its green and its magenta half each nearly
+// fill their half (a frame cut short is grey below the cut).
+bool ShowsPattern(const cv::Mat& picture);
 
 } // namespace dongle

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +70,7 @@ void Device::ConfigureLocked(const std::string& text) {
         m_format = {first.fourcc, first.width, first.height};
         m_fps = first.fps.front();
     }
+    Changed();
 }
 
 std::optional<Node> Device::NodeOf(const char* path) const {
@@ -146,7 +148,19 @@ void Device::FillFormat(v4l2_format& f, const Format& format) const {
 
 int Device::Ioctl(int fd, unsigned long request, void* arg) {
     std::unique_lock lock(m_mutex);
-    Handle& handle = m_handles.at(fd);
+    ++m_stats.ioctls;
+    if (m_table.slowMs > 0) { // a slow device answers late, and lets others call meanwhile
+        const auto delay = std::chrono::milliseconds(m_table.slowMs);
+        lock.unlock();
+        std::this_thread::sleep_for(delay);
+        lock.lock();
+    }
+    auto found = m_handles.find(fd);
+    if (found == m_handles.end()) {
+        errno = EBADF;
+        return -1;
+    }
+    Handle& handle = found->second;
     if (m_unplugged || handle.plugGeneration != m_plugGeneration) {
         errno = ENODEV;
         return -1;
@@ -154,6 +168,7 @@ int Device::Ioctl(int fd, unsigned long request, void* arg) {
     if (handle.node == Node::Metadata)
         return MetadataIoctl(request, arg);
     const int result = CaptureIoctl(lock, handle, request, arg);
+    Changed();
     if (result > 0) {
         errno = result;
         return -1;
@@ -228,44 +243,37 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         i.discrete = Interval(e->fps[i.index]);
         return 0;
     }
-    case VIDIOC_G_FMT:
     case VIDIOC_S_FMT: {
         auto& f = *static_cast<v4l2_format*>(arg);
         if (f.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
             return EINVAL;
-        if (request == VIDIOC_G_FMT) {
-            FillFormat(f, m_format);
-            return 0;
-        }
         const v4l2_pix_format& pix = f.fmt.pix;
         Record("S_FMT " + Fourcc(pix.pixelformat) + " " + std::to_string(pix.width) + "x" +
                std::to_string(pix.height));
-        if (!m_buffers.empty())
-            return EBUSY; // uvcvideo: no format change while buffers are allocated
+        // uvcvideo: no format change while buffers are allocated, here or by another program
+        if (!m_buffers.empty() || m_table.busy)
+            return EBUSY;
         m_format = Closest(pix.pixelformat, pix.width, pix.height);
         m_fps = EntryFor(m_format.fourcc, m_format.width, m_format.height)->fps.front();
         FillFormat(f, m_format);
         return 0;
     }
-    case VIDIOC_G_PARM:
     case VIDIOC_S_PARM: {
         auto& p = *static_cast<v4l2_streamparm*>(arg);
         if (p.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
             return EINVAL;
-        if (request == VIDIOC_S_PARM) {
-            const v4l2_fract asked = p.parm.capture.timeperframe;
-            const double fps = asked.numerator ? double(asked.denominator) / asked.numerator : 0;
-            char text[48];
-            std::snprintf(text, sizeof text, "S_PARM %g", fps);
-            Record(text);
-            if (m_streaming)
-                return EBUSY;
-            const SizeEntry* e = EntryFor(m_format.fourcc, m_format.width, m_format.height);
-            if (fps > 0 && e)
-                m_fps = *std::min_element(e->fps.begin(), e->fps.end(), [&](double a, double b) {
-                    return std::abs(a - fps) < std::abs(b - fps);
-                });
-        }
+        const v4l2_fract asked = p.parm.capture.timeperframe;
+        const double fps = asked.numerator ? double(asked.denominator) / asked.numerator : 0;
+        char text[48];
+        std::snprintf(text, sizeof text, "S_PARM %g", fps);
+        Record(text);
+        if (m_streaming)
+            return EBUSY;
+        const SizeEntry* e = EntryFor(m_format.fourcc, m_format.width, m_format.height);
+        if (fps > 0 && e)
+            m_fps = *std::min_element(e->fps.begin(), e->fps.end(), [&](double a, double b) {
+                return std::abs(a - fps) < std::abs(b - fps);
+            });
         std::memset(&p.parm, 0, sizeof p.parm);
         p.parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
         p.parm.capture.timeperframe = Interval(m_fps);
@@ -277,7 +285,7 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         Record("REQBUFS " + std::to_string(r.count));
         if (r.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || r.memory != V4L2_MEMORY_MMAP)
             return EINVAL;
-        if (m_streaming)
+        if (m_streaming || m_table.busy)
             return EBUSY;
         FreeBuffers();
         r.count = std::min<uint32_t>(r.count, 32); // UVC_MAX_VIDEO_BUFFERS
@@ -304,6 +312,8 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         Record("STREAMON");
         if (m_buffers.empty())
             return EINVAL;
+        if (m_table.busy)
+            return EBUSY;
         StartStreaming(lock);
         return 0;
     case VIDIOC_STREAMOFF:
@@ -323,8 +333,12 @@ int Device::BufferIoctl(unsigned long request, v4l2_buffer& b) {
     if (b.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
         return EINVAL;
     if (request == VIDIOC_DQBUF) {
-        if (m_done.empty()) // OpenCV opens the node non-blocking and polls before this
+        if (m_done.empty()) // the node is opened non-blocking and polled before this
             return m_streaming ? EAGAIN : EINVAL;
+        ++m_dequeues;
+        if (m_table.eio == Table::Eio::Always ||
+            (m_table.eio == Table::Eio::Once && m_dequeues == 3))
+            return EIO;
         b = m_buffers[m_done.front()].info;
         m_done.pop_front();
         m_buffers[b.index].info.flags &= ~V4L2_BUF_FLAG_DONE;
@@ -355,13 +369,16 @@ void Device::StartStreaming(Lock& lock) {
     if (m_streaming)
         return;
     const Format format = m_format;
-    const auto key = std::make_tuple(format.fourcc, format.width, format.height);
-    if (!m_pictures.count(key)) {
-        // Encoding takes a while and OpenCV's codecs make calls of their own: unlocked.
+    const bool natural = m_table.natural;
+    // The pictures at the granted size, and at half of it for frames of the wrong size.
+    for (int d : {1, 2}) {
+        const auto key =
+            std::make_tuple(format.fourcc, format.width / d, format.height / d, natural);
+        if (m_pictures.count(key))
+            continue;
+        // Encoding takes a while: unlocked.
         lock.unlock();
-        std::vector<std::vector<uint8_t>> pictures;
-        for (int k = 0; k < kPatternFrames; ++k)
-            pictures.push_back(FrameBytes(format.fourcc, format.width, format.height, k));
+        auto pictures = StreamPictures(format.fourcc, format.width / d, format.height / d, natural);
         lock.lock();
         m_pictures[key] = std::move(pictures);
     }
@@ -377,6 +394,7 @@ void Device::StartStreaming(Lock& lock) {
                                              std::chrono::duration<double>(m_table.quietFor));
     }
     m_stopProducer = false;
+    m_dequeues = 0;
     m_producer = std::thread([this] { Produce(); });
 }
 
@@ -385,7 +403,7 @@ void Device::StopStreaming(Lock& lock) {
     m_queued.clear();
     m_done.clear();
     m_stopProducer = true;
-    m_changed.notify_all();
+    Changed();
     if (m_producer.joinable()) {
         std::thread producer = std::move(m_producer);
         lock.unlock();
@@ -404,16 +422,25 @@ void Device::FreeBuffers() {
     m_done.clear();
 }
 
-// A frame is due every 1/fps from STREAMON; one that finds no queued buffer is dropped, as
-// the hardware's would be.
+// A frame is due every 1/fps from STREAMON (or as the table's bursts say); one that finds no
+// queued buffer is dropped, as the hardware's would be.
 void Device::Produce() {
     std::unique_lock lock(m_mutex);
     const auto period =
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / m_fps));
-    const auto key = std::make_tuple(m_format.fourcc, m_format.width, m_format.height);
-    const auto& pictures = m_pictures[key];
-    auto due = Clock::now() + period;
-    for (uint32_t sequence = 0;; due += period) {
+    const Format f = m_format;
+    const auto& pictures =
+        m_pictures[std::make_tuple(f.fourcc, f.width, f.height, m_table.natural)];
+    const auto& otherSize =
+        m_pictures[std::make_tuple(f.fourcc, f.width / 2, f.height / 2, m_table.natural)];
+    const auto start = Clock::now();
+    uint32_t sequence = 0;
+    for (uint64_t n = 0;; ++n) {
+        auto due = start + period * (n + 1);
+        if (m_table.burstFrames > 0) {
+            const uint64_t burst = n / m_table.burstFrames, within = n % m_table.burstFrames;
+            due = start + std::chrono::milliseconds(m_table.burstPeriodMs * (burst + 1) + within);
+        }
         m_changed.wait_until(lock, due, [&] { return m_stopProducer; });
         if (m_stopProducer)
             return;
@@ -424,19 +451,45 @@ void Device::Produce() {
             ++m_stats.framesDropped;
             continue;
         }
-        Buffer& b = m_buffers[m_queued.front()];
-        m_queued.pop_front();
-        const std::vector<uint8_t>& picture = pictures[sequence % pictures.size()];
-        const size_t bytes = std::min(picture.size(), b.length);
-        std::memcpy(b.memory, picture.data(), bytes);
-        b.info.bytesused = bytes;
-        b.info.timestamp = Monotonic();
-        b.info.sequence = sequence++;
-        b.info.flags = (b.info.flags & ~V4L2_BUF_FLAG_QUEUED) | V4L2_BUF_FLAG_DONE;
-        m_done.push_back(b.info.index);
+        Fill(sequence++, pictures, otherSize);
         ++m_stats.framesProduced;
-        m_changed.notify_all();
+        Changed();
     }
+}
+
+void Device::Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pictures,
+                  const std::vector<std::vector<uint8_t>>& otherSize) {
+    Buffer& b = m_buffers[m_queued.front()];
+    m_queued.pop_front();
+    const std::vector<uint8_t>* picture = &pictures[sequence % pictures.size()];
+    uint32_t flags = V4L2_BUF_FLAG_DONE;
+    double keep = 1;
+    for (auto [damage, every] : m_table.damage) {
+        if (sequence % every != uint32_t(every - 1))
+            continue;
+        switch (damage) {
+        case Damage::Error:
+            flags |= V4L2_BUF_FLAG_ERROR;
+            break;
+        case Damage::Empty:
+            keep = 0;
+            break;
+        case Damage::Truncated:
+            keep = 0.5;
+            break;
+        case Damage::WrongSize:
+            if (!otherSize.empty())
+                picture = &otherSize[sequence % otherSize.size()];
+            break;
+        }
+    }
+    const size_t bytes = std::min(size_t(picture->size() * keep), b.length);
+    std::memcpy(b.memory, picture->data(), bytes);
+    b.info.bytesused = bytes;
+    b.info.timestamp = Monotonic();
+    b.info.sequence = sequence;
+    b.info.flags = (b.info.flags & ~(V4L2_BUF_FLAG_QUEUED | V4L2_BUF_FLAG_ERROR)) | flags;
+    m_done.push_back(b.info.index);
 }
 
 short Device::Readiness(const Handle& handle) const {
@@ -445,6 +498,25 @@ short Device::Readiness(const Handle& handle) const {
     if (handle.node == Node::Metadata || !m_streaming)
         return POLLERR; // videobuf2: nothing to wait for
     return m_done.empty() ? 0 : POLLIN | POLLRDNORM;
+}
+
+void Device::Changed() {
+    for (auto& [fd, handle] : m_handles) {
+        const short bits = Readiness(handle);
+        m_pollBits[fd] = kIsHandle | bits;
+        const bool ready = bits != 0;
+        if (ready == handle.signalled)
+            continue;
+        handle.signalled = ready;
+        // The dongle's own calls on its eventfd: this thread holds the lock, so they go
+        // straight to the C library.
+        eventfd_t value;
+        if (ready)
+            eventfd_write(fd, 1);
+        else
+            eventfd_read(fd, &value);
+    }
+    m_changed.notify_all();
 }
 
 void Device::Closed(Lock& lock, const Handle& handle) {
@@ -457,7 +529,7 @@ void Device::Closed(Lock& lock, const Handle& handle) {
 
 void Device::Unplug() {
     m_unplugged = true;
-    m_changed.notify_all();
+    Changed();
 }
 
 void Device::Replug(Lock& lock) {
@@ -467,6 +539,7 @@ void Device::Replug(Lock& lock) {
     m_unplugged = false;
     m_quietFrom = m_quietUntil = {}; // a device plugged in again starts afresh
     ++m_plugGeneration;
+    Changed();
 }
 
 std::string Device::DevFolder() {

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -43,11 +44,13 @@ using Lock = std::unique_lock<DeviceMutex>;
 enum class Node { Capture, Metadata };
 
 // An open file handle on one of the nodes: a real eventfd stands behind it, so its number is
-// the process's own and cannot clash.
+// the process's own and cannot clash, and poll() waits on it beside other descriptors: the
+// eventfd is readable exactly while the handle has something to report (Device::Readiness).
 struct Handle {
     int fd = -1;
     Node node = Node::Capture;
     uint64_t plugGeneration = 0; // handles from before an unplug stay dead
+    bool signalled = false;      // its eventfd is readable
 };
 
 class Device {
@@ -73,11 +76,27 @@ public:
     std::condition_variable_any& changed() { return m_changed; }
     void ConfigureLocked(const std::string& text);
     std::optional<Node> NodeOf(const char* path) const;
+    bool Denied() const { return m_table.deny; }
     void Record(const std::string& call);
     int Ioctl(int fd, unsigned long request, void* arg); // takes the lock
 
     // poll() bits of a handle: POLLIN with a frame ready, POLLERR unplugged or not streaming.
     short Readiness(const Handle& handle) const;
+    // Makes every handle's eventfd readable exactly while its Readiness is not 0, publishes
+    // the bits for PollBits, and wakes the waits on changed(); after every change of the
+    // device's state.
+    void Changed();
+    // Handles have numbers below this (open fails with EMFILE above).
+    static constexpr int kMaxHandleFd = 1024;
+    // Without the lock: whether `fd` is a handle (kIsHandle) and its poll() bits as of the
+    // last Changed(). poll() reads these, since a sanitizer does not see locks taken inside
+    // a blocking call such as poll.
+    static constexpr int kIsHandle = 0x4000;
+    int PollBits(int fd) const { return fd >= 0 && fd < kMaxHandleFd ? m_pollBits[fd].load() : 0; }
+    void ForgetHandle(int fd) {
+        if (fd >= 0 && fd < kMaxHandleFd)
+            m_pollBits[fd] = 0;
+    }
     // Stops the stream and frees the buffers when the handle that asked for them closes.
     void Closed(Lock& lock, const Handle& handle);
     void Unplug();
@@ -104,6 +123,9 @@ private:
     // Returns 0 or an errno value.
     int CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg);
     int BufferIoctl(unsigned long request, v4l2_buffer& b);
+    // Fills the first queued buffer with frame `sequence`, damaged as the table says.
+    void Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pictures,
+              const std::vector<std::vector<uint8_t>>& otherSize);
     void StartStreaming(Lock& lock);
     void StopStreaming(Lock& lock);
     void FreeBuffers();
@@ -122,8 +144,11 @@ private:
     bool m_everStreamed = false;
     bool m_stopProducer = false;
     std::thread m_producer;
-    std::map<std::tuple<uint32_t, int, int>, std::vector<std::vector<uint8_t>>> m_pictures;
+    uint64_t m_dequeues = 0; // since the stream started
+    // The pictures of each mode (fourcc, size, natural content), encoded once.
+    std::map<std::tuple<uint32_t, int, int, bool>, std::vector<std::vector<uint8_t>>> m_pictures;
     std::string m_devFolder;
+    std::atomic<int> m_pollBits[kMaxHandleFd] = {};
 };
 
 } // namespace dongle

@@ -3,24 +3,27 @@
 
 #include <linux/videodev2.h>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 namespace dongle {
 
+namespace {
+
+const cv::Scalar kGreen(40, 160, 40), kMagenta(160, 40, 160);
+
+} // namespace
+
 std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
     // Green on the left, magenta on the right, a white bar that crosses the picture in
     // kPatternFrames frames.
-    cv::Mat bgr(height, width, CV_8UC3, cv::Scalar(40, 160, 40));
-    bgr(cv::Rect(width / 2, 0, width - width / 2, height)).setTo(cv::Scalar(160, 40, 160));
+    cv::Mat bgr(height, width, CV_8UC3, kGreen);
+    bgr(cv::Rect(width / 2, 0, width - width / 2, height)).setTo(kMagenta);
     const int bar = std::max(1, width / 16);
     bgr(cv::Rect((width - bar) * k / (kPatternFrames - 1), 0, bar, height))
         .setTo(cv::Scalar::all(255));
     std::vector<uint8_t> out;
-    if (fourcc == V4L2_PIX_FMT_MJPEG) {
-        cv::imencode(".jpg", bgr, out, {cv::IMWRITE_JPEG_QUALITY, 85});
-        return out;
-    }
+    if (fourcc == V4L2_PIX_FMT_MJPEG)
+        return EncodeJpeg(bgr, 85);
     // YUYV: the luma of each pixel, the chroma of each pair of pixels.
     cv::Mat yuv;
     cv::cvtColor(bgr, yuv, cv::COLOR_BGR2YUV);
@@ -31,6 +34,28 @@ std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
                        {a[0], uint8_t((a[1] + b[1]) / 2), b[0], uint8_t((a[2] + b[2]) / 2)});
         }
     return out;
+}
+
+std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
+                                                 bool natural) {
+    if (natural && fourcc == V4L2_PIX_FMT_MJPEG)
+        return NaturalJpegs(width, height);
+    std::vector<std::vector<uint8_t>> pictures;
+    for (int k = 0; k < kPatternFrames; ++k)
+        pictures.push_back(FrameBytes(fourcc, width, height, k));
+    return pictures;
+}
+
+bool ShowsPattern(const cv::Mat& picture) {
+    if (picture.type() != CV_8UC3 || picture.empty())
+        return false;
+    // Within 30 levels on each channel; the bar covers a sixteenth.
+    auto share = [&](const cv::Scalar& colour) {
+        cv::Mat near;
+        cv::inRange(picture, colour - cv::Scalar::all(30), colour + cv::Scalar::all(30), near);
+        return double(cv::countNonZero(near)) / picture.total();
+    };
+    return share(kGreen) > 0.4 && share(kMagenta) > 0.4;
 }
 
 } // namespace dongle

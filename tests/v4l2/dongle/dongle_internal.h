@@ -8,6 +8,10 @@
 
 #include "dongle.h"
 
+namespace cv {
+class Mat;
+}
+
 namespace dongle {
 
 // Pictures cycled through while streaming (encoded once per mode).
@@ -21,17 +25,30 @@ struct SizeEntry {
     std::vector<double> fps; // fastest first
 };
 
+enum class Damage { Error, Empty, Truncated, WrongSize };
+
 struct Table {
     std::string card = "USB3.0 HDMI Capture";
     std::vector<SizeEntry> sizes;
     double quietAfter = -1, quietFor = 0;
     std::string logPath;
+    bool natural = false;
+    std::vector<std::pair<Damage, int>> damage; // kind, every how many frames
+    int burstFrames = 0, burstPeriodMs = 0;
+    bool deny = false, busy = false;
+    enum class Eio { Never, Once, Always } eio = Eio::Never;
+    int slowMs = 0;
 };
 
 // Entries it cannot read are left out.
 Table ParseTable(const std::string& text);
 
 std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k);
+// The pictures a stream cycles through, kPatternFrames of them.
+std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
+                                                 bool natural);
+std::vector<uint8_t> EncodeJpeg(const cv::Mat& bgr, int quality);
+std::vector<std::vector<uint8_t>> NaturalJpegs(int width, int height);
 // uvcvideo announces the largest frame: two bytes a pixel for YUYV, and as much for MJPG.
 inline size_t FrameBufferSize(int width, int height) {
     return size_t(width) * height * 2;

@@ -8,8 +8,9 @@
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
-#include <sys/select.h>
 #include <unistd.h>
+
+#include <vector>
 
 #include <cerrno>
 #include <cstdarg>
@@ -48,11 +49,23 @@ int OpenNode(const char* path, bool* handled) {
         errno = ENOENT;
         return -1;
     }
-    const int fd = eventfd(0, EFD_CLOEXEC);
+    if (device.Denied()) {
+        device.Record(std::string("open ") + path + " (denied)");
+        errno = EACCES;
+        return -1;
+    }
+    const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd < 0)
         return -1;
+    if (fd >= Device::kMaxHandleFd) {
+        REAL(close);
+        real_close(fd);
+        errno = EMFILE;
+        return -1;
+    }
     device.m_handles[fd] = {fd, *node, device.m_plugGeneration};
     device.Record(std::string("open ") + path);
+    device.Changed();
     return fd;
 }
 
@@ -64,41 +77,40 @@ bool IsHandle(int fd) {
     return device.m_handles.count(fd) != 0;
 }
 
-// Waits until one of the dongle's handles among `fds` is ready, or `timeoutMs` (-1: no end)
-// passes. OpenCV polls its capture handle alone: other descriptors in the same call are never
-// reported ready.
+// poll() over the dongle's handles and any other descriptors: the real poll waits on all of
+// them (a handle's eventfd is readable while it has something to report), then the handles'
+// bits are the device's own. -1 for `timeoutMs` waits without end. Takes no lock (see
+// Device::PollBits).
 int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
-    Device& device = Device::Get();
-    const auto deadline = timeoutMs < 0
-                              ? dongle::Clock::time_point::max()
-                              : dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::unique_lock lock(device.mutex());
+    REAL(poll);
+    const Device& device = Device::Get();
+    const auto deadline = dongle::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::vector<short> asked(count);
+    for (nfds_t i = 0; i < count; ++i)
+        asked[i] = fds[i].events;
     for (;;) {
+        int left = timeoutMs;
+        if (timeoutMs >= 0)
+            left = std::max<int>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        deadline - dongle::Clock::now())
+                                        .count());
+        for (nfds_t i = 0; i < count; ++i)
+            if (device.PollBits(fds[i].fd) & Device::kIsHandle)
+                fds[i].events = POLLIN;
+        const int polled = real_poll(fds, count, left);
+        if (polled < 0)
+            return polled;
         int ready = 0;
         for (nfds_t i = 0; i < count; ++i) {
-            auto handle = device.m_handles.find(fds[i].fd);
-            const short bits =
-                handle == device.m_handles.end() ? 0 : device.Readiness(handle->second);
-            fds[i].revents = bits & (fds[i].events | POLLERR | POLLHUP);
+            fds[i].events = asked[i];
+            const int bits = device.PollBits(fds[i].fd);
+            if (bits & Device::kIsHandle)
+                fds[i].revents = bits & (asked[i] | POLLERR | POLLHUP);
             ready += fds[i].revents != 0;
         }
-        if (ready > 0 || device.changed().wait_until(lock, deadline) == std::cv_status::timeout)
+        if (ready > 0 || left == 0)
             return ready;
     }
-}
-
-// select() on the read set, as OpenCV calls it; an error counts as readable, as in the kernel.
-int SelectAll(int nfds, fd_set* in, int timeoutMs) {
-    std::vector<pollfd> fds;
-    for (int fd = 0; fd < nfds; ++fd)
-        if (in && FD_ISSET(fd, in))
-            fds.push_back({fd, POLLIN, 0});
-    const int ready = PollAll(fds.data(), fds.size(), timeoutMs);
-    FD_ZERO(in);
-    for (const pollfd& p : fds)
-        if (p.revents)
-            FD_SET(p.fd, in);
-    return ready;
 }
 
 } // namespace
@@ -128,6 +140,7 @@ int close(int fd) {
         if (handle != device.m_handles.end()) {
             const Handle closing = handle->second;
             device.m_handles.erase(handle);
+            device.ForgetHandle(fd);
             device.Closed(lock, closing);
             device.Record("close " + NodeName(closing));
         }
@@ -163,23 +176,9 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
 int poll(pollfd* fds, nfds_t count, int timeoutMs) {
     REAL(poll);
     for (nfds_t i = 0; i < count; ++i)
-        if (IsHandle(fds[i].fd))
+        if (Device::Get().PollBits(fds[i].fd) & Device::kIsHandle)
             return PollAll(fds, count, timeoutMs);
     return real_poll(fds, count, timeoutMs);
-}
-
-int select(int nfds, fd_set* in, fd_set* out, fd_set* except, timeval* timeout) {
-    REAL(select);
-    bool ours = false;
-    for (int fd = 0; in && fd < nfds && !ours; ++fd)
-        ours = FD_ISSET(fd, in) && IsHandle(fd);
-    if (!ours)
-        return real_select(nfds, in, out, except, timeout);
-    for (fd_set* unused : {out, except})
-        if (unused)
-            FD_ZERO(unused);
-    const int ms = timeout ? int(timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000) : -1;
-    return SelectAll(nfds, in, ms);
 }
 
 // The listing scans /dev: it sees a folder holding just the dongle's two node names.

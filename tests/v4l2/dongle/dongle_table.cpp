@@ -37,6 +37,31 @@ Table ParseTable(const std::string& text) {
             in >> table.quietAfter >> table.quietFor;
         } else if (word == "log") {
             in >> table.logPath;
+        } else if (word == "content") {
+            table.natural = (in >> word) && word == "natural";
+        } else if (word == "damage") {
+            std::string kind;
+            int every = 0;
+            static const std::pair<const char*, Damage> kKinds[] = {
+                {"error", Damage::Error},
+                {"empty", Damage::Empty},
+                {"truncated", Damage::Truncated},
+                {"wrongsize", Damage::WrongSize}};
+            if (in >> kind >> every && every > 0)
+                for (auto [name, damage] : kKinds)
+                    if (kind == name)
+                        table.damage.emplace_back(damage, every);
+        } else if (word == "burst") {
+            in >> table.burstFrames >> table.burstPeriodMs;
+        } else if (word == "deny") {
+            table.deny = true;
+        } else if (word == "busy") {
+            table.busy = true;
+        } else if (word == "eio") {
+            in >> word;
+            table.eio = word == "always" ? Table::Eio::Always : Table::Eio::Once;
+        } else if (word == "slow") {
+            in >> table.slowMs;
         } else if (word.size() == 4) {
             SizeEntry entry;
             entry.fourcc = word[0] | word[1] << 8 | word[2] << 16 | uint32_t(word[3]) << 24;
