@@ -2,10 +2,18 @@
 # headers and libraries are found directly.
 find_path(OpenCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
 set(OpenCV_LIBS "")
-foreach(module core imgproc imgcodecs videoio highgui)
+# Only core and imgproc: pictures are read and written through libjpeg-turbo, libpng and libwebp
+# (platform/cvshim), and no HighGUI window is ever opened.
+# TODO(merge): videoio goes once the capture branch lands (platform/video's V4L2 capture still
+# derives cv::VideoCapture and reads through OpenCV's V4L2 backend here), and so does
+# OpenCV_imgcodecs_LIBRARY, which only tests/v4l2's test dongle links (tests/CMakeLists.txt: it
+# still encodes its MJPEG frames with cv::imencode). Both then leave this file and scripts/setup
+# (libopencv-videoio-dev, libopencv-imgcodecs-dev).
+foreach(module core imgproc videoio)
   find_library(OpenCV_${module}_LIBRARY opencv_${module} REQUIRED)
   list(APPEND OpenCV_LIBS ${OpenCV_${module}_LIBRARY})
 endforeach()
+find_library(OpenCV_imgcodecs_LIBRARY opencv_imgcodecs REQUIRED)
 add_library(opencv INTERFACE)
 target_include_directories(opencv SYSTEM INTERFACE ${OpenCV_INCLUDE_DIR})
 target_link_libraries(opencv INTERFACE ${OpenCV_LIBS})
@@ -13,6 +21,9 @@ target_link_libraries(opencv INTERFACE ${OpenCV_LIBS})
 target_compile_definitions(opencv INTERFACE CV__ENABLE_C_API_CTORS)
 
 find_package(PkgConfig REQUIRED)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)

@@ -55,9 +55,10 @@ void CVelvoraDlg::ShowNoSignal() {
                   CvScalar(0, 255, 0, 0));
         PresentFrame(&blackHeader);
 
-        // Read anew at every call; a picture the holder would refuse is not even decoded.
-        cv::Mat picture =
-            platform::ReadPictureFile(m_noSignalPicturePath, 1, CCvvImage::kLargestSide);
+        // A picture the holder would refuse is not even decoded; one drawn smaller than it is
+        // may be decoded at a smaller size, and an unchanged file is not read again.
+        cv::Mat picture = platform::ReadPictureFile(m_noSignalPicturePath, 1,
+                                                    CCvvImage::kLargestSide, {width, height});
         IplImage pictureHeader = cvIplImage(picture);
         PresentPicture(&pictureHeader);
     } catch (const cv::Exception&) {

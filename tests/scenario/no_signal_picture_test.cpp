@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "tests/scenario/headless_viewer.h"
+#include "platform/cvshim/picture_codecs.h"
+#include "platform/cvshim/picture_file.h"
 
 namespace {
 
@@ -36,8 +36,8 @@ std::string ViewerWithPicture(const std::string& name,
 // A real baseline JPEG whose frame header says width x height: a decoder that trusts it
 // makes an image of that size and fills it.
 std::vector<uchar> JpegClaiming(int width, int height) {
-    std::vector<uchar> bytes;
-    cv::imencode(".jpg", cv::Mat(16, 16, CV_8UC3, cv::Scalar(0, 0, 255)), bytes);
+    std::vector<uchar> bytes =
+        platform::EncodeJpeg(cv::Mat(16, 16, CV_8UC3, cv::Scalar(0, 0, 255)), 95);
     for (size_t i = 2; i + 9 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) { // SOF0: length, precision, height, width
             bytes[i + 5] = static_cast<uchar>(height >> 8);
@@ -54,7 +54,7 @@ constexpr const char* kScenario = "at 0.3 resize 700 400\nat 0.6 screenshot shot
                                   "at 0.7 close\n";
 
 cv::Mat Shot() {
-    return cv::imread(testing_support::TempPath("shot.png"));
+    return platform::ReadPictureFile(testing_support::TempPath("shot.png"), 1, 9999).clone();
 }
 
 TEST(NoSignalPicture, AFifoInPlaceOfThePictureDoesNotHangTheWindow) {
