@@ -2,7 +2,7 @@
 # headers and libraries are found directly.
 find_path(OpenCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
 set(OpenCV_LIBS "")
-# Only core and imgproc: pictures are read and written through libjpeg-turbo, libpng and libwebp
+# Only core and imgproc: pictures are read and written through libjpeg-turbo and libpng
 # (platform/cvshim), and no HighGUI window is ever opened.
 # TODO(merge): videoio goes once the capture branch lands (platform/video's V4L2 capture still
 # derives cv::VideoCapture and reads through OpenCV's V4L2 backend here), and so does
@@ -23,7 +23,6 @@ target_compile_definitions(opencv INTERFACE CV__ENABLE_C_API_CTORS)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
-pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)

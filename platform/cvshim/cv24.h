@@ -19,7 +19,7 @@
 // vertically, CV_CVTIMG_SWAP_RB swaps red and blue.
 void cvConvertImage(const CvArr* src, CvArr* dst, int flags = 0);
 
-// Loads a picture file (JPEG, PNG, WebP, BMP or PNM, at most 16384 pixels a side) into a new
+// Loads a picture file (JPEG, PNG, BMP or PNM, at most 16384 pixels a side) into a new
 // 8-bit image the caller frees with cvReleaseImage; null when the file is missing or cannot be
 // decoded. iscolor: <0 as stored (1, 3 or 4 channels), 0 grey, >0 3-channel colour.
 IplImage* cvLoadImage(const char* filename, int iscolor = CV_LOAD_IMAGE_COLOR);

@@ -1,4 +1,4 @@
-// Decoding and encoding picture files in memory through libjpeg-turbo, libpng and libwebp, and
+// Decoding and encoding picture files in memory through libjpeg-turbo and libpng, and
 // our own few lines for BMP and PNM. Every decoder takes untrusted bytes: it reads nothing past
 // `size`, and a file it cannot read whole gives an empty picture.
 #pragma once
@@ -20,7 +20,6 @@ cv::Mat DecodePicture(const uint8_t* bytes, size_t size, int flags, int largestS
 // (1/8, 1/4, 1/2, 1/1) at which the picture, shrunk to fit into `cover` without enlarging, loses
 // nothing; an empty `cover` decodes at full size.
 cv::Mat DecodeJpeg(const uint8_t* bytes, size_t size, bool grey, cv::Size cover, int largestSide);
-cv::Mat DecodeWebP(const uint8_t* bytes, size_t size, int largestSide);
 cv::Mat DecodePng(const uint8_t* bytes, size_t size, int largestSide);
 cv::Mat DecodeBmp(const uint8_t* bytes, size_t size);
 cv::Mat DecodePnm(const uint8_t* bytes, size_t size);

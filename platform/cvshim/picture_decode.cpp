@@ -20,8 +20,6 @@ cv::Mat DecodeAsStored(const uint8_t* bytes, size_t size, bool grey, int largest
         return DecodeJpeg(bytes, size, grey, cover, largestSide);
     if (Starts(bytes, size, "\x89PNG"))
         return DecodePng(bytes, size, largestSide);
-    if (Starts(bytes, size, "RIFF") && Starts(bytes, size, "WEBP", 8))
-        return DecodeWebP(bytes, size, largestSide);
     if (Starts(bytes, size, "BM"))
         return DecodeBmp(bytes, size);
     if (Starts(bytes, size, "P"))

@@ -11,7 +11,7 @@
 namespace platform {
 
 // The picture's width and height as its header gives them, for the formats whose header we
-// read (JPEG, PNG, BMP, WebP and the PNM family); none for any other content or a header
+// read (JPEG, PNG, BMP and the PNM family); none for any other content or a header
 // that is cut short or gives no size.
 std::optional<cv::Size> PictureSizeFromHeader(const uint8_t* bytes, size_t size);
 

@@ -28,7 +28,7 @@ namespace platform {
 struct SimulatedPicture {
     enum class Kind {
         Pattern,   // moving colour bars with a white box, at `size`
-        ImageFile, // the picture file at `path` (JPEG, PNG, WebP, BMP, PNM), every frame
+        ImageFile, // the picture file at `path` (JPEG, PNG, BMP, PNM), every frame
     };
     Kind kind = Kind::Pattern;
     cv::Size size{640, 360};
