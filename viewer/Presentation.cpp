@@ -1,5 +1,7 @@
 // Drawing pictures into the video area: live frames, the no-signal picture and the no-signal
 // screen.
+#include <algorithm>
+
 #include "image/CvvImage.h"
 #include "viewer/VelvoraDlg.h"
 
@@ -56,9 +58,11 @@ void CVelvoraDlg::ShowNoSignal() {
         PresentFrame(&blackHeader);
 
         // A picture the holder would refuse is not even decoded; one drawn smaller than it is
-        // may be decoded at a smaller size, and an unchanged file is not read again.
-        cv::Mat picture = platform::ReadPictureFile(m_noSignalPicturePath, 1,
-                                                    CCvvImage::kLargestSide, {width, height});
+        // may be decoded at a smaller size (an empty area at the smallest), and an unchanged
+        // file is not read again.
+        cv::Mat picture =
+            platform::ReadPictureFile(m_noSignalPicturePath, 1, CCvvImage::kLargestSide,
+                                      {std::max(width, 1), std::max(height, 1)});
         IplImage pictureHeader = cvIplImage(picture);
         PresentPicture(&pictureHeader);
     } catch (const cv::Exception&) {

@@ -24,13 +24,20 @@ void ReadFromSource(png_structp png, png_bytep out, png_size_t count) {
     source->at += count;
 }
 
+// The picture's sides, and what one ancillary chunk (a colour profile, compressed text) may
+// take once decompressed.
+void Limit(png_structp png, int largestSide) {
+    png_set_user_limits(png, static_cast<png_uint_32>(largestSide),
+                        static_cast<png_uint_32>(largestSide));
+    png_set_chunk_malloc_max(png, 8u << 20);
+}
+
 // libpng reports errors by longjmp; nothing with a destructor lives between its setjmp and the
 // calls that may jump, so the picture's buffer is made before setjmp is armed.
 bool ReadRows(png_structp png, png_infop info, cv::Mat& picture, int largestSide) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_user_limits(png, static_cast<png_uint_32>(largestSide),
-                        static_cast<png_uint_32>(largestSide));
+    Limit(png, largestSide);
     png_read_info(png, info);
     // Every layout becomes 8-bit grey, grey+alpha, RGB or RGBA in blue-first order.
     png_set_strip_16(png);
@@ -84,8 +91,7 @@ bool ReadHeader(png_structp png, png_infop info, int largestSide, int& width, in
                 int& channels) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_user_limits(png, static_cast<png_uint_32>(largestSide),
-                        static_cast<png_uint_32>(largestSide));
+    Limit(png, largestSide);
     png_read_info(png, info);
     width = static_cast<int>(png_get_image_width(png, info));
     height = static_cast<int>(png_get_image_height(png, info));
