@@ -43,7 +43,8 @@ Bytes Bmp(const cv::Mat& bgr) {
     Bytes b = {'B', 'M'};
     Put(b, 54 + stride * bgr.rows, 4), Put(b, 0, 4), Put(b, 54, 4);
     Put(b, 40, 4), Put(b, bgr.cols, 4), Put(b, bgr.rows, 4), Put(b, 1, 2), Put(b, 24, 2);
-    Put(b, 0, 4), Put(b, stride * bgr.rows, 4), Put(b, 0, 16);
+    Put(b, 0, 4), Put(b, stride * bgr.rows, 4);
+    b.resize(b.size() + 16, 0); // resolution and palette counts
     for (int y = bgr.rows - 1; y >= 0; --y) {
         b.insert(b.end(), bgr.ptr(y), bgr.ptr(y) + bgr.cols * 3);
         b.resize(b.size() + stride - bgr.cols * 3, 0);
