@@ -2,7 +2,9 @@
 # headers and libraries are found directly.
 find_path(OpenCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
 set(OpenCV_LIBS "")
-foreach(module core imgproc imgcodecs videoio highgui)
+# Only core and imgproc: pictures are read and written through libjpeg-turbo and libpng
+# (platform/cvshim), and no HighGUI window is ever opened.
+foreach(module core imgproc)
   find_library(OpenCV_${module}_LIBRARY opencv_${module} REQUIRED)
   list(APPEND OpenCV_LIBS ${OpenCV_${module}_LIBRARY})
 endforeach()
@@ -13,6 +15,8 @@ target_link_libraries(opencv INTERFACE ${OpenCV_LIBS})
 target_compile_definitions(opencv INTERFACE CV__ENABLE_C_API_CTORS)
 
 find_package(PkgConfig REQUIRED)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)

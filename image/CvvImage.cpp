@@ -6,6 +6,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "platform/cvshim/highgui_shim.h"
+
 CCvvImage::~CCvvImage() {
     cvReleaseImage(&m_image);
 }

@@ -1,9 +1,34 @@
 // Draws res/dis.jpg, the no-signal picture: a USB HDMI capture dongle on black, its HDMI cable
 // pulled out and crossed in red. Build and run by hand:
 //   g++ -std=c++20 -I/usr/include/opencv4 scripts/draw_no_signal_picture.cpp \
-//       -lopencv_core -lopencv_imgproc -lopencv_imgcodecs -o /tmp/draw && /tmp/draw res/dis.jpg
-#include <opencv2/imgcodecs.hpp>
+//       -lopencv_core -lopencv_imgproc -lturbojpeg -o /tmp/draw && /tmp/draw res/dis.jpg
+#include <turbojpeg.h>
+
+#include <cstdio>
+
 #include <opencv2/imgproc.hpp>
+
+namespace {
+
+// Baseline JPEG, quality 90, colour subsampled 2x2.
+bool WriteJpeg(const char* path, const cv::Mat& bgr) {
+    tjhandle handle = tjInitCompress();
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    bool ok = handle && tjCompress2(handle, bgr.data, bgr.cols, static_cast<int>(bgr.step),
+                                    bgr.rows, TJPF_BGR, &bytes, &size, TJSAMP_420, 90, 0) == 0;
+    if (ok) {
+        FILE* file = std::fopen(path, "wb");
+        ok = file && std::fwrite(bytes, 1, size, file) == size;
+        ok = file && std::fclose(file) == 0 && ok;
+    }
+    tjFree(bytes);
+    if (handle)
+        tjDestroy(handle);
+    return ok;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     const cv::Scalar body(70, 70, 70), edge(150, 150, 150), metal(190, 190, 200);
@@ -37,6 +62,5 @@ int main(int argc, char** argv) {
     cv::line(picture, {510, 310}, {600, 440}, red, 14, aa);
     cv::line(picture, {600, 310}, {510, 440}, red, 14, aa);
 
-    cv::imwrite(argc > 1 ? argv[1] : "res/dis.jpg", picture, {cv::IMWRITE_JPEG_QUALITY, 90});
-    return 0;
+    return WriteJpeg(argc > 1 ? argv[1] : "res/dis.jpg", picture) ? 0 : 1;
 }

@@ -61,9 +61,12 @@ void CVelvoraDlg::ShowNoSignal() {
                   CvScalar(0, 255, 0, 0));
         PresentFrame(&blackHeader);
 
-        // Read anew at every call; a picture the holder would refuse is not even decoded.
+        // A picture the holder would refuse is not even decoded; one drawn smaller than it is
+        // may be decoded at a smaller size (an empty area at the smallest), and an unchanged
+        // file is not read again.
         cv::Mat picture =
-            platform::ReadPictureFile(m_noSignalPicturePath, 1, CCvvImage::kLargestSide);
+            platform::ReadPictureFile(m_noSignalPicturePath, 1, CCvvImage::kLargestSide,
+                                      {std::max(width, 1), std::max(height, 1)});
         IplImage pictureHeader = cvIplImage(picture);
         PresentPicture(&pictureHeader);
     } catch (const cv::Exception&) {

@@ -5,10 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include <opencv2/highgui.hpp>
-
 #include "devices/VideoInputs.h"
 #include "viewer/UsbIdentity.h"
+#include "platform/cvshim/highgui_shim.h"
 #include "platform/system/path_separator.h"
 
 namespace {

@@ -2,10 +2,14 @@
 #include "platform/cvshim/cv24.h"
 
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <vector>
+#include <strings.h>
+
+#include <string>
+
+#include "platform/cvshim/picture_codecs.h"
+#include "platform/cvshim/picture_file.h"
 
 namespace {
 
@@ -96,41 +100,30 @@ void cvConvertImage(const CvArr* srcArr, CvArr* dstArr, int flags) {
 IplImage* cvLoadImage(const char* filename, int iscolor) {
     if (filename == nullptr || *filename == '\0')
         return nullptr;
-    // 2.4 knew only these three bits and never turned a picture by its EXIF orientation.
-    int flags = cv::IMREAD_UNCHANGED;
-    if (iscolor != CV_LOAD_IMAGE_UNCHANGED)
-        flags = (iscolor & (cv::IMREAD_COLOR | cv::IMREAD_ANYDEPTH | cv::IMREAD_ANYCOLOR)) |
-                cv::IMREAD_IGNORE_ORIENTATION;
-    cv::Mat picture;
-    try {
-        picture = cv::imread(filename, flags);
-    } catch (const cv::Exception&) {
+    // Every picture is read at 8 bits; a side longer than this is refused unread.
+    constexpr int kLargestSide = 16384;
+    const int flags = iscolor < 0 ? -1 : (iscolor & 1);
+    const cv::Mat picture = platform::ReadPictureFile(filename, flags, kLargestSide);
+    if (picture.empty())
         return nullptr;
-    }
-    if (picture.empty() || picture.dims != 2)
-        return nullptr;
-
-    if (picture.depth() == CV_16F)
-        return nullptr;
-    IplImage* image = cvCreateImage(cvSize(picture.cols, picture.rows), cvIplDepth(picture.type()),
-                                    picture.channels());
+    IplImage* image =
+        cvCreateImage(cvSize(picture.cols, picture.rows), IPL_DEPTH_8U, picture.channels());
     cv::Mat rows = cv::cvarrToMat(image);
     picture.copyTo(rows);
     return image;
 }
 
-int cvSaveImage(const char* filename, const CvArr* image, const int* params) {
-    std::vector<int> options;
-    for (const int* p = params; p != nullptr && *p != 0; p += 2) {
-        options.push_back(p[0]);
-        options.push_back(p[1]);
-    }
-    cv::Mat pixels = cv::cvarrToMat(image);
+int cvSaveImage(const char* filename, const CvArr* image, const int* /*params*/) {
+    // PNG alone is written; the name must say so.
+    const std::string name = filename != nullptr ? filename : "";
+    if (name.size() < 4 || strcasecmp(name.c_str() + name.size() - 4, ".png") != 0)
+        return 0;
+    cv::Mat pixels = ToEightBit(cv::cvarrToMat(image));
     // A bottom-up image is stored top row first, as a viewer shows it.
     if (CV_IS_IMAGE(image) && static_cast<const IplImage*>(image)->origin != IPL_ORIGIN_TL) {
         cv::Mat upright;
         cv::flip(pixels, upright, 0);
-        return cv::imwrite(filename, upright, options) ? 1 : 0;
+        pixels = upright;
     }
-    return cv::imwrite(filename, pixels, options) ? 1 : 0;
+    return platform::WritePngFile(name, pixels) ? 1 : 0;
 }

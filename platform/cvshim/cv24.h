@@ -1,10 +1,10 @@
-// The OpenCV 2.4 C interface the system uses. OpenCV 4.6 still has most of it (image headers,
-// cvCreateImage, cvSet, cvPutText, cvShowImage, cvIplImage for a Mat header); the calls it
-// dropped are provided here on its C++ interface with their 2.4 behaviour.
+// The OpenCV 2.4 C interface the system uses. OpenCV 4.6's core and imgproc still have most of
+// it (image headers, cvCreateImage, cvSet, cvPutText, cvIplImage for a Mat header); the calls
+// it dropped or keeps in modules we do not link are provided here with their 2.4 behaviour
+// (the HighGUI ones in highgui_shim.h).
 #pragma once
 
 #include <opencv2/core/core_c.h>
-#include <opencv2/highgui/highgui_c.h>
 #include <opencv2/imgproc/imgproc_c.h>
 
 #define CV_CVTIMG_FLIP 1
@@ -19,10 +19,11 @@
 // vertically, CV_CVTIMG_SWAP_RB swaps red and blue.
 void cvConvertImage(const CvArr* src, CvArr* dst, int flags = 0);
 
-// Loads a picture file into a new image the caller frees with cvReleaseImage; null when the
-// file is missing or cannot be decoded. iscolor: <0 as stored, 0 grey, >0 3-channel colour.
+// Loads a picture file (JPEG, PNG, BMP or PNM, at most 16384 pixels a side) into a new
+// 8-bit image the caller frees with cvReleaseImage; null when the file is missing or cannot be
+// decoded. iscolor: <0 as stored (1, 3 or 4 channels), 0 grey, >0 3-channel colour.
 IplImage* cvLoadImage(const char* filename, int iscolor = CV_LOAD_IMAGE_COLOR);
 
-// Saves the image (its region of interest) to the file, the format chosen by the extension.
-// Returns nonzero on success.
+// Saves the image (its region of interest, 1, 3 or 4 channels) as a PNG file; a name that does
+// not end in .png is refused. Returns nonzero on success.
 int cvSaveImage(const char* filename, const CvArr* image, const int* params = nullptr);

@@ -14,7 +14,6 @@ struct Bytes {
     uint32_t be16(size_t at) const { return uint32_t(data[at]) << 8 | data[at + 1]; }
     uint32_t be32(size_t at) const { return be16(at) << 16 | be16(at + 2); }
     uint32_t le16(size_t at) const { return uint32_t(data[at + 1]) << 8 | data[at]; }
-    uint32_t le24(size_t at) const { return uint32_t(data[at + 2]) << 16 | le16(at); }
     uint32_t le32(size_t at) const { return le16(at + 2) << 16 | le16(at); }
     bool is(size_t at, const char* text) const {
         return has(at, std::strlen(text)) && std::memcmp(data + at, text, std::strlen(text)) == 0;
@@ -72,20 +71,6 @@ std::optional<cv::Size> Bmp(const Bytes& b) {
     return SizeOf(static_cast<int32_t>(b.le32(18)), height < 0 ? -height : height);
 }
 
-std::optional<cv::Size> WebP(const Bytes& b) {
-    if (!b.is(0, "RIFF") || !b.is(8, "WEBP") || !b.has(12, 18))
-        return std::nullopt;
-    if (b.is(12, "VP8X")) // canvas width - 1 and height - 1, 24 bits each
-        return SizeOf(int64_t(b.le24(24)) + 1, int64_t(b.le24(27)) + 1);
-    if (b.is(12, "VP8L") && b.data[20] == 0x2F) { // 14 bits each, minus one
-        const uint32_t bits = b.le32(21);
-        return SizeOf((bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1);
-    }
-    if (b.is(12, "VP8 ") && b.data[23] == 0x9D && b.data[24] == 0x01 && b.data[25] == 0x2A)
-        return SizeOf(b.le16(26) & 0x3FFF, b.le16(28) & 0x3FFF);
-    return std::nullopt;
-}
-
 std::optional<cv::Size> Pnm(const Bytes& b) {
     // "P1".."P6", then width and height in decimal, with blanks and # comments between.
     if (!b.has(0, 2) || b.data[0] != 'P' || b.data[1] < '1' || b.data[1] > '6')
@@ -119,7 +104,7 @@ std::optional<cv::Size> Pnm(const Bytes& b) {
 
 std::optional<cv::Size> PictureSizeFromHeader(const uint8_t* bytes, size_t size) {
     const Bytes b{bytes, size};
-    for (auto reader : {Jpeg, Png, Bmp, WebP, Pnm})
+    for (auto reader : {Jpeg, Png, Bmp, Pnm})
         if (auto found = reader(b))
             return found;
     return std::nullopt;

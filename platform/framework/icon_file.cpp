@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include <opencv2/imgcodecs.hpp>
+#include "platform/cvshim/picture_codecs.h"
 
 namespace platform::resources {
 namespace {
@@ -15,9 +15,10 @@ uint16_t Read16(const uint8_t* p) {
 }
 
 bool DecodePng(const uint8_t* data, size_t size, IconImage& out) {
-    std::vector<uint8_t> bytes(data, data + size);
-    cv::Mat image = cv::imdecode(bytes, cv::IMREAD_UNCHANGED);
-    if (image.empty() || image.depth() != CV_8U)
+    // As large as the bitmaps below may be.
+    constexpr int kLargestSide = 1024;
+    cv::Mat image = platform::DecodePng(data, size, kLargestSide);
+    if (image.empty())
         return false;
     out.width = image.cols;
     out.height = image.rows;

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <sstream>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "platform/scenario/scenario.h"
 #include "platform/scenario/scenario_words.h"
 #include "platform/system/usb_instance.h"
@@ -164,11 +162,6 @@ constexpr InputOption kInputOptions[] = {
          s.input.picture = SimulatedPicture::Image(Resolve(scenario.folder, w.word("a file")));
          OptionalFps(w, s.input.picture.fps);
      }},
-    {"video",
-     [](LineWords& w, InputSetup& s, const Scenario& scenario) {
-         s.input.picture = SimulatedPicture::Video(Resolve(scenario.folder, w.word("a file")));
-         OptionalFps(w, s.input.picture.fps);
-     }},
     {"description",
      [](LineWords& w, InputSetup& s, const Scenario&) {
          s.input.description = SimulatedName(w.word("a description"));
@@ -217,7 +210,7 @@ void ReadInput(LineWords& w, Scenario& scenario, int line) {
             if (!option && w.take(o.name))
                 option = &o;
         if (!option)
-            w.fail("an input option: pattern, image, video, description, no-friendly-name, "
+            w.fail("an input option: pattern, image, description, no-friendly-name, "
                    "unbindable, unplugged, usb or fault");
         option->read(w, setup, scenario);
     }
@@ -295,12 +288,11 @@ constexpr EventVerb kEventVerbs[] = {
     {"close", [](LineWords&) -> Action { return CloseWindow{}; }},
     {"screenshot",
      [](LineWords& w) -> Action {
-         // The extension picks the image format; without a known one nothing could be written.
-         return SaveScreenshot{
-             w.read("an image file name (.png, .jpg, .bmp, ...)", [](std::string_view name) {
-                 return cv::haveImageWriter(std::string(name)) ? std::optional<std::string>(name)
-                                                               : std::nullopt;
-             })};
+         // Screenshots are written as PNG alone, so the name says so.
+         return SaveScreenshot{w.read("a PNG file name (NAME.png)", [](std::string_view name) {
+             const bool png = name.size() > 4 && name.substr(name.size() - 4) == ".png";
+             return png ? std::optional<std::string>(name) : std::nullopt;
+         })};
      }},
     {"log", ReadListBoxLog<false>},
     {"log-times", ReadListBoxLog<true>},

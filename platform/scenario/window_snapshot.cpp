@@ -1,8 +1,8 @@
 #include <fstream>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "platform/cvshim/picture_codecs.h"
 #include "platform/gdi/target.h"
 #include "platform/scenario/window_snapshot.h"
 #include "platform/windows.h"
@@ -40,12 +40,8 @@ bool SaveWindowSnapshot(HWND window, const std::string& path, std::string& error
         error = "the window has no pixels to save";
         return false;
     }
-    try {
-        if (cv::imwrite(path, pixels))
-            return true;
-    } catch (const cv::Exception&) {
-        // OpenCV throws for a name without a format it knows, among other faults.
-    }
+    if (WritePngFile(path, pixels))
+        return true;
     error = "cannot write " + path;
     return false;
 }

@@ -28,8 +28,7 @@ namespace platform {
 struct SimulatedPicture {
     enum class Kind {
         Pattern,   // moving colour bars with a white box, at `size`
-        ImageFile, // the image at `path` (cv::imread), every frame
-        VideoFile, // the frames of the video at `path`, looping
+        ImageFile, // the picture file at `path` (JPEG, PNG, BMP, PNM), every frame
     };
     Kind kind = Kind::Pattern;
     cv::Size size{640, 360};
@@ -40,7 +39,6 @@ struct SimulatedPicture {
 
     static SimulatedPicture Pattern(int width, int height, double fps = 0);
     static SimulatedPicture Image(std::string path, double fps = 0);
-    static SimulatedPicture Video(std::string path, double fps = 0);
 };
 
 enum class SimulatedFault {

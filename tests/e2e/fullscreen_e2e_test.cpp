@@ -7,9 +7,8 @@
 #include <functional>
 #include <thread>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "tests/support/dialog_harness.h"
+#include "platform/cvshim/picture_codecs.h"
 #include "tests/support/viewer_process.h"
 
 namespace {
@@ -46,7 +45,7 @@ TEST(EndToEnd, DoubleClickAndEscapeToggleFullScreen) {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display";
     const std::string picture = TempPath("e2e-blue.png");
-    cv::imwrite(picture, cv::Mat(720, 1280, CV_8UC3, cv::Scalar(255, 0, 0)));
+    platform::WritePngFile(picture, cv::Mat(720, 1280, CV_8UC3, cv::Scalar(255, 0, 0)));
     const std::string scenario = TempPath("e2e.scenario");
     std::ofstream(scenario) << "input 0 \"USB HDMI Capture\" image " << picture << " 30\n";
     ViewerProcess viewer(VISTREL_BINARY_DIR "/app/vistrel",

@@ -4,9 +4,8 @@
 #include <cstring>
 #include <fstream>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "memory_dc.h"
+#include "platform/cvshim/picture_codecs.h"
 
 using namespace image_test;
 
@@ -130,14 +129,14 @@ TEST(FillWithColor, TakesTheColourBytesLeastSignificantFirst) {
 
 class PictureFiles : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(cv::imwrite(Path("picture.png"), m_picture)); }
+    void SetUp() override { ASSERT_TRUE(platform::WritePngFile(Path("picture.png"), m_picture)); }
     const cv::Mat m_picture = Pattern(100, 80);
 };
 
 // The file's channels as desiredColor asks: as they are (-1), grey (0) or colour (1).
 TEST_F(PictureFiles, LoadChoosesChannelsByDesiredColor) {
-    ASSERT_TRUE(cv::imwrite(Path("grey.png"), Pattern(13, 5, 1)));
-    ASSERT_TRUE(cv::imwrite(Path("alpha.png"), Pattern(13, 5, 4)));
+    ASSERT_TRUE(platform::WritePngFile(Path("grey.png"), Pattern(13, 5, 1)));
+    ASSERT_TRUE(platform::WritePngFile(Path("alpha.png"), Pattern(13, 5, 4)));
     const struct {
         const char* file;
         int desiredColor, bits;

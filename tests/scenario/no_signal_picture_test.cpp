@@ -7,10 +7,11 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "tests/scenario/headless_viewer.h"
+#include "platform/cvshim/picture_codecs.h"
+#include "platform/cvshim/picture_file.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ std::string ViewerWithPicture(const std::string& name,
 // A real baseline JPEG whose frame header says width x height: a decoder that trusts it
 // makes an image of that size and fills it.
 std::vector<uchar> JpegClaiming(int width, int height) {
-    std::vector<uchar> bytes;
-    cv::imencode(".jpg", cv::Mat(16, 16, CV_8UC3, cv::Scalar(0, 0, 255)), bytes);
+    std::vector<uchar> bytes =
+        platform::EncodeJpeg(cv::Mat(16, 16, CV_8UC3, cv::Scalar(0, 0, 255)), 95);
     for (size_t i = 2; i + 9 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) { // SOF0: length, precision, height, width
             bytes[i + 5] = static_cast<uchar>(height >> 8);
@@ -57,7 +58,7 @@ constexpr const char* kScenario = "at 0.3 resize 700 400\nat 0.6 screenshot shot
                                   "at 0.7 close\n";
 
 cv::Mat Shot() {
-    return cv::imread(testing_support::TempPath("shot.png"));
+    return platform::ReadPictureFile(testing_support::TempPath("shot.png"), 1, 9999).clone();
 }
 
 TEST(NoSignalPicture, AFifoInPlaceOfThePictureDoesNotHangTheWindow) {
@@ -100,7 +101,8 @@ TEST(NoSignalReason, ARefusedOpenIsExplainedOnScreenAndOnceOnStandardError) {
                         "group and log in again\n"},
         {"open-busy", "vistrel: the capture device is in use by another program\n"},
     };
-    const cv::Mat readme = cv::imread(VISTREL_SOURCE_DIR "/docs/no-signal.png");
+    const cv::Mat readme =
+        platform::ReadPictureFile(VISTREL_SOURCE_DIR "/docs/no-signal.png", 1, 9999);
     for (const auto& c : cases) {
         const std::string name = std::string("reason-") + c.fault;
         const auto shot = [&](const char* what) { return name + "-" + what + ".png"; };
@@ -114,9 +116,9 @@ TEST(NoSignalReason, ARefusedOpenIsExplainedOnScreenAndOnceOnStandardError) {
         ASSERT_TRUE(run.ended) << c.fault;
         EXPECT_EQ(run.status, 0) << c.fault;
         EXPECT_EQ(run.errors, c.said) << c.fault;
-        const cv::Mat refused = cv::imread(TempPath(shot("refused")));
-        const cv::Mat unplugged = cv::imread(TempPath(shot("unplugged")));
-        const cv::Mat live = cv::imread(TempPath(shot("live")));
+        const cv::Mat refused = platform::ReadPictureFile(TempPath(shot("refused")), 1, 9999);
+        const cv::Mat unplugged = platform::ReadPictureFile(TempPath(shot("unplugged")), 1, 9999);
+        const cv::Mat live = platform::ReadPictureFile(TempPath(shot("live")), 1, 9999);
         ASSERT_FALSE(refused.empty() || unplugged.empty() || live.empty()) << c.fault;
         ASSERT_EQ(unplugged.size(), readme.size());
         // The README's screen, but for the resampler's rounding since it was made.

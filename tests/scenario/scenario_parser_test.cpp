@@ -74,14 +74,13 @@ TEST(ScenarioParser, InputLinesSetUpTheirInputs) {
     const Parsed parsed =
         Parse("screen 1280 800\nreal-notifications\n"
               "input 010 \"Cam\" pattern 640x360 30 usb 3188:1234 fault throws after 3 unplugged\n"
-              "input 2 unnamed image pic.png description \"A b\" no-friendly-name unbindable\n"
-              "input 3 \"Clip\" video /clips/c.mp4 0\n");
+              "input 2 unnamed image pic.png description \"A b\" no-friendly-name unbindable\n");
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const Scenario& s = parsed.scenario;
     EXPECT_EQ(s.screenWidth, 1280);
     EXPECT_EQ(s.screenHeight, 800);
     EXPECT_TRUE(s.realNotifications);
-    ASSERT_EQ(s.inputs.size(), 3u);
+    ASSERT_EQ(s.inputs.size(), 2u);
 
     const InputSetup& cam = s.inputs[0];
     EXPECT_EQ(cam.index, 10);
@@ -104,9 +103,6 @@ TEST(ScenarioParser, InputLinesSetUpTheirInputs) {
     EXPECT_FALSE(still.input.bindable);
     EXPECT_TRUE(still.plugged);
     EXPECT_FALSE(still.usb.has_value());
-
-    EXPECT_EQ(s.inputs[2].input.picture.kind, SimulatedPicture::Kind::VideoFile);
-    EXPECT_EQ(s.inputs[2].input.picture.path, "/clips/c.mp4");
 }
 
 // `usb` gives the input's device path the instance its USB names carry: the serial, the port's
@@ -150,9 +146,11 @@ TEST(ScenarioParser, BadLinesSayWhereAndWhatWasExpected) {
         {"at 1 key 0x1B", "line 1: key: expected a key: escape, return,"},
         {"at 1 double-click 40000 1", "found \"40000\""},
         {"at 1 resize 700 0", "line 1: resize: expected a window width and height"},
-        {"at 1 screenshot shot.xyz", "line 1: screenshot: expected an image file name"},
-        {"at 1 screenshot shot", "line 1: screenshot: expected an image file name"},
-        {"at 1 screenshot \"\"", "line 1: screenshot: expected an image file name"},
+        {"at 1 screenshot shot.xyz", "line 1: screenshot: expected a PNG file name (NAME.png)"},
+        {"at 1 screenshot shot.jpg", "line 1: screenshot: expected a PNG file name"},
+        {"at 1 screenshot .png", "line 1: screenshot: expected a PNG file name"},
+        {"at 1 screenshot shot", "line 1: screenshot: expected a PNG file name"},
+        {"at 1 screenshot \"\"", "line 1: screenshot: expected a PNG file name"},
         {"at 1 log 1005 out/", "line 1: log: expected a file name, found \"out/\""},
         {"at 1 log 1005 \"\"", "line 1: log: expected a file name"},
         {"screen 63 800", "line 1: screen: expected a screen width and height, from 64 to 8192"},
@@ -161,6 +159,8 @@ TEST(ScenarioParser, BadLinesSayWhereAndWhatWasExpected) {
         {"input 0 \"a\" pattern 640x360 1.5.", "expected frames per second, found \"1.5.\""},
         {"input 0 \"a\" fault throws after -1", "found \"-1\""},
         {"input 0 \"a\" colour red", "line 1: input: expected an input option: pattern,"},
+        {"input 0 \"a\" video c.mp4", "line 1: input: expected an input option: pattern, image, "
+                                      "description,"},
         {"input 0 \"a", "line 1: a quoted text is not closed"},
         {"volume 11", "line 1: expected screen, real-notifications, input or at, found "
                       "\"volume\""},

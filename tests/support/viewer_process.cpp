@@ -10,9 +10,8 @@
 #include <cstring>
 #include <thread>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "tests/support/dialog_harness.h"
+#include "platform/cvshim/picture_file.h"
 
 #include <X11/Xlib.h> // last: its macros clash with names above
 
@@ -124,7 +123,7 @@ cv::Mat Screenshot() {
     const std::string path = TempPath("screen-" + std::to_string(getpid()) + ".png");
     std::remove(path.c_str());
     Shell("import -window root " + path + " 2>/dev/null");
-    cv::Mat screen = cv::imread(path);
+    cv::Mat screen = platform::ReadPictureFile(path, 1, 9999).clone();
     std::remove(path.c_str());
     return screen;
 }

@@ -5,9 +5,8 @@
 #include <cstdlib>
 #include <random>
 
-#include <opencv2/imgcodecs.hpp>
-
 #include "tests/support/dialog_harness.h"
+#include "platform/cvshim/picture_codecs.h"
 #include "platform/notify/simulated_notifications.h"
 
 using namespace testing_support;
@@ -35,7 +34,7 @@ TEST(DeviceEventsStress, RandomEventsLeaveTheStateTheLastEventsImply) {
     auto sim = FreshPlatform();
     sim->setInput(0, Named("HDMI Capture", 160, 90, 120));
     const std::string picture = TempPath("stress-picture.png");
-    cv::imwrite(picture, cv::Mat(20, 20, CV_8UC3, kPictureColour));
+    platform::WritePngFile(picture, cv::Mat(20, 20, CV_8UC3, kPictureColour));
     DialogRun run([&](CVelvoraDlg& dialog) { dialog.m_noSignalPicturePath = picture; });
     // A small video area keeps each presentation cheap, so the run is about the events.
     run.onUi([&] { MoveWindow(run.video(), 0, 0, 200, 120, TRUE); });

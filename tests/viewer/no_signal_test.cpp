@@ -3,10 +3,10 @@
 // tests/scenario and the holder's tests.
 #include <gtest/gtest.h>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "tests/support/dialog_harness.h"
+#include "platform/cvshim/picture_codecs.h"
 
 using namespace testing_support;
 
@@ -44,7 +44,7 @@ struct NoSignal {
 
 std::string SolidPicture(const char* name, int width, int height, const cv::Scalar& bgr) {
     const std::string path = TempPath(name);
-    cv::imwrite(path, cv::Mat(height, width, CV_8UC3, bgr));
+    platform::WritePngFile(path, cv::Mat(height, width, CV_8UC3, bgr));
     return path;
 }
 

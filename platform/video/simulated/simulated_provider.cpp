@@ -24,14 +24,6 @@ SimulatedPicture SimulatedPicture::Image(std::string path, double fps) {
     return picture;
 }
 
-SimulatedPicture SimulatedPicture::Video(std::string path, double fps) {
-    SimulatedPicture picture;
-    picture.kind = Kind::VideoFile;
-    picture.path = std::move(path);
-    picture.fps = fps;
-    return picture;
-}
-
 SimulatedInput SimulatedInput::Named(std::u16string friendlyName, SimulatedPicture picture) {
     SimulatedInput input;
     input.friendlyName = std::move(friendlyName);
