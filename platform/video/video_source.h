@@ -55,7 +55,7 @@ public:
     virtual std::unique_ptr<VideoSource> open(int index) = 0;
     // As open(index), and when it fails, why. Providers that know no reason leave
     // `failure` as it is.
-    virtual std::unique_ptr<VideoSource> openExplained(int index, OpenFailure& failure) {
+    virtual std::unique_ptr<VideoSource> openExplained(int index, OpenFailure& /*failure*/) {
         return open(index);
     }
 };

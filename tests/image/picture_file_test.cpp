@@ -27,11 +27,6 @@ Bytes FileBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
-
 void Put(Bytes& b, uint32_t value, int count) { // little-endian
     for (int i = 0; i < count; ++i)
         b.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -125,7 +120,7 @@ TEST(PictureHeader, GivesTheSizeOfEveryAcceptedFormatAndNothingForACutOne) {
 
 TEST(PictureHeader, OtherContentHasNoSize) {
     const std::string webp("RIFF\x1a\0\0\0WEBPVP8X\n\0\0\0\0\0\0\0\x1f\0\0\x1f\0\0", 30);
-    for (const std::string text :
+    for (const std::string& text :
          {std::string(), std::string("GIF89a"), std::string("II*\0", 4), std::string("P7\n4 4\n"),
           std::string("BM"), std::string("\xFF\xD8\xFF\xD9"), webp}) {
         EXPECT_FALSE(platform::PictureSizeFromHeader(reinterpret_cast<const uint8_t*>(text.data()),

@@ -44,10 +44,11 @@ def write_ppm(path, rgb, width=320, height=180):
 
 
 def picture(path):
-    """'dongle', 'webcam', 'no-signal' or 'other' for a screenshot of the window (OpenCV's PPM:
-    "P6 W H 255" and the pixels after one white space)."""
-    with open(path, "rb") as f:
-        _, width, height, rest = f.read().split(maxsplit=3)
+    """'dongle', 'webcam', 'no-signal' or 'other' for a screenshot of the window (a PNG, read
+    through ImageMagick as a PPM: "P6 W H 255" and the pixels after one white space)."""
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
+                         stdout=subprocess.PIPE).stdout
+    _, width, height, rest = ppm.split(maxsplit=3)
     pixels, total = rest[4:], int(width) * int(height)
     near = lambda p, c: all(abs(p[i] - c[i]) < 40 for i in range(3))  # noqa: E731
     counts = {"blue": 0, "green": 0, "black": 0, "red": 0}
@@ -255,10 +256,10 @@ class RealSources(dbusmock.DBusTestCase):
         v = self.viewer = Viewer(self.work.name, [
             'input 0 "Integrated Camera" image webcam.ppm 30',
             'input 2 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 3188:1234 unplugged',
-        ], [(2.0, "plug 2"), (3.3, "screenshot plugged.ppm"), (4.4, "screenshot strangers.ppm"),
-            (4.6, "unplug 2"), (5.4, "screenshot unplugged.ppm"),
-            (6.4, "screenshot resumed-without.ppm"), (6.6, "plug 2"),
-            (7.7, "screenshot replugged.ppm"), (10.0, "screenshot resumed.ppm"),
+        ], [(2.0, "plug 2"), (3.3, "screenshot plugged.png"), (4.4, "screenshot strangers.png"),
+            (4.6, "unplug 2"), (5.4, "screenshot unplugged.png"),
+            (6.4, "screenshot resumed-without.png"), (6.6, "plug 2"),
+            (7.7, "screenshot replugged.png"), (10.0, "screenshot resumed.png"),
             (10.2, "log 1005 log.txt"), (10.4, "close")])
         v.at(2.1)
         v.expect(["open", "opening"], dongle.plug, "3188 plug (last uevent) -> open")
@@ -280,7 +281,7 @@ class RealSources(dbusmock.DBusTestCase):
                      "resume after logind restart -> word")
         self.assertEqual(v.finish(), ["open", "opening", "remove3188", "removeGetSafeHwnd",
                                       "open", "opening", "removeGetSafeHwnd", "opening"])
-        self.assertEqual([v.picture(n + ".ppm") for n in
+        self.assertEqual([v.picture(n + ".png") for n in
                           ("plugged", "strangers", "unplugged", "resumed-without", "replugged",
                            "resumed")],
                          ["dongle", "dongle", "no-signal", "no-signal", "dongle", "dongle"])
@@ -290,9 +291,9 @@ class RealSources(dbusmock.DBusTestCase):
         dongle = UsbDevice(self.testbed, "1-2", "534d", "2109", "20220101", card=1, video=0)
         v = self.viewer = Viewer(self.work.name, [
             'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 534d:2109 20220101 unplugged',
-        ], [(1.8, "screenshot start.ppm"), (2.0, "plug 0"), (3.1, "screenshot plugged.ppm"),
-            (3.3, "unplug 0"), (4.1, "screenshot unplugged.ppm"), (4.3, "plug 0"),
-            (5.4, "screenshot replugged.ppm"), (6.5, "screenshot resumed.ppm"),
+        ], [(1.8, "screenshot start.png"), (2.0, "plug 0"), (3.1, "screenshot plugged.png"),
+            (3.3, "unplug 0"), (4.1, "screenshot unplugged.png"), (4.3, "plug 0"),
+            (5.4, "screenshot replugged.png"), (6.5, "screenshot resumed.png"),
             (6.7, "log 1005 log.txt"), (6.9, "close")])
         v.at(2.1)
         v.expect(["open", "opening"], dongle.plug, "534d plug (last uevent) -> open")
@@ -304,7 +305,7 @@ class RealSources(dbusmock.DBusTestCase):
         v.expect(["removeGetSafeHwnd", "opening"], self.resume, "534d resume -> word")
         self.assertEqual(v.finish(), ["open", "opening", "remove3188", "open", "opening",
                                       "removeGetSafeHwnd", "opening"])
-        self.assertEqual([v.picture(n + ".ppm") for n in
+        self.assertEqual([v.picture(n + ".png") for n in
                           ("start", "plugged", "unplugged", "replugged", "resumed")],
                          ["no-signal", "dongle", "no-signal", "dongle", "dongle"])
 
@@ -315,9 +316,9 @@ class RealSources(dbusmock.DBusTestCase):
         v = self.viewer = Viewer(self.work.name, [
             'input 0 "USB3.0 HDMI Capture" image dongle.ppm 30 usb 3188:1234 %s unplugged' % usb_a,
             'input 1 "USB3.0 HDMI Capture" image webcam.ppm 30 usb 3188:1234 %s unplugged' % usb_b,
-        ], [(2.0, "plug 0"), (3.0, "plug 1"), (4.0, "unplug 1"), (5.2, "screenshot b-gone.ppm"),
-            (5.4, "plug 1"), (6.4, "unplug 0"), (8.2, "screenshot a-gone.ppm"), (8.4, "plug 0"),
-            (9.4, "screenshot a-back.ppm"), (9.6, "unplug 1"), (11.4, "screenshot b-gone-too.ppm"),
+        ], [(2.0, "plug 0"), (3.0, "plug 1"), (4.0, "unplug 1"), (5.2, "screenshot b-gone.png"),
+            (5.4, "plug 1"), (6.4, "unplug 0"), (8.2, "screenshot a-gone.png"), (8.4, "plug 0"),
+            (9.4, "screenshot a-back.png"), (9.6, "unplug 1"), (11.4, "screenshot b-gone-too.png"),
             (11.6, "log 1005 log.txt"), (11.8, "close")])
         v.at(2.1)
         v.expect(["open", "opening"], a.plug, "A plug -> open")
@@ -337,7 +338,7 @@ class RealSources(dbusmock.DBusTestCase):
                  to_last=True)
         self.assertEqual(v.finish(), ["open", "opening", "open", "open", "remove3188", "open",
                                       "opening", "open", "remove3188", "open", "opening"])
-        self.assertEqual([v.picture(n + ".ppm") for n in
+        self.assertEqual([v.picture(n + ".png") for n in
                           ("b-gone", "a-gone", "a-back", "b-gone-too")],
                          ["dongle", "webcam", "webcam", "dongle"])
 

@@ -123,10 +123,11 @@ TEST_F(ReadWait, DamagedFramesAreSkipped) {
         capture.release();
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(widths, (c.halfSizeToo ? std::set<int>{320, 640} : std::set<int>{640}));
-        if (!c.halfSizeToo)
+        if (!c.halfSizeToo) {
             EXPECT_TRUE(said.rfind("vistrel: /dev/video0: ", 0) == 0 &&
                         said.find('\n') == said.size() - 1)
                 << said;
+        }
     }
 }
 

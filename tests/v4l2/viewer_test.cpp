@@ -56,7 +56,9 @@ TEST(ViewerWithDongle, ShowsTheBestModeAndClosesAtOnceWhileQuiet) {
     const auto closing = std::chrono::steady_clock::now();
     ViewerProcess::requestClose(window);
     EXPECT_EQ(viewer.wait(5s), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms);
+    // At once: the close's own 100 ms pause and the window's end, well under half a second on
+    // a quiet machine; the bound leaves room for a busy one under a sanitizer.
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 2s);
     EXPECT_EQ(Lines(log).back(), "close capture node");
 }
 
