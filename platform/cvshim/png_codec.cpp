@@ -105,6 +105,21 @@ void Warn(png_structp, png_const_charp) {}
     png_longjmp(png, 1);
 }
 
+// Runs `step` on a fresh libpng reader over `bytes`; false when the reader cannot be made or
+// the step fails. Each pass reads the bytes from their start.
+template <typename Step> bool WithReader(const uint8_t* bytes, size_t size, Step step) {
+    Source source{bytes, size, 0};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = info != nullptr;
+    if (ok) {
+        png_set_read_fn(png, &source, ReadFromSource);
+        ok = step(png, info);
+    }
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    return ok;
+}
+
 } // namespace
 
 cv::Mat DecodePng(const uint8_t* bytes, size_t size, int largestSide) {
@@ -112,30 +127,14 @@ cv::Mat DecodePng(const uint8_t* bytes, size_t size, int largestSide) {
         return {};
     // The header is read once to size the buffer, then the file is read again from its start.
     int width = 0, height = 0, channels = 0;
-    {
-        Source source{bytes, size, 0};
-        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
-        png_infop info = png ? png_create_info_struct(png) : nullptr;
-        bool ok = info != nullptr;
-        if (ok) {
-            png_set_read_fn(png, &source, ReadFromSource);
-            ok = ReadHeader(png, info, largestSide, width, height, channels);
-        }
-        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-        if (!ok)
-            return {};
-    }
+    if (!WithReader(bytes, size, [&](png_structp png, png_infop info) {
+            return ReadHeader(png, info, largestSide, width, height, channels);
+        }))
+        return {};
     cv::Mat picture(height, width, CV_8UC(channels == 2 ? 4 : channels));
-    Source source{bytes, size, 0};
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = info != nullptr;
-    if (ok) {
-        png_set_read_fn(png, &source, ReadFromSource);
-        ok = ReadRows(png, info, picture, largestSide);
-    }
-    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
-    if (!ok)
+    if (!WithReader(bytes, size, [&](png_structp png, png_infop info) {
+            return ReadRows(png, info, picture, largestSide);
+        }))
         return {};
     if (channels == 2)
         SpreadGreyAlpha(picture);
