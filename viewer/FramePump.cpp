@@ -17,6 +17,8 @@ int CVelvoraDlg::RunFramePump() {
     PresentBlackArea();
 
     const bool reading = EnterReading(ticket);
+    // The area size last handed to the capture; told again only when the area changes.
+    SIZE told{-1, -1};
     while (reading) {
         // A pump started after this one (after a reopen) takes over the reading.
         if (m_stopPump.load() != 0 || m_pumpsStarted.load() > ticket)
@@ -25,8 +27,12 @@ int CVelvoraDlg::RunFramePump() {
             // The capture may decode frames no larger than the area they are fitted into.
             RECT area{0, 0, 0, 0};
             ::GetClientRect(::GetDlgItem(m_hWnd, IDC_VIDEO), &area);
-            m_capture.set(platform::kCapPropDrawWidth, area.right - area.left);
-            m_capture.set(platform::kCapPropDrawHeight, area.bottom - area.top);
+            const SIZE size{area.right - area.left, area.bottom - area.top};
+            if (size.cx != told.cx || size.cy != told.cy) {
+                const bool taken = m_capture.set(platform::kCapPropDrawWidth, size.cx) &&
+                                   m_capture.set(platform::kCapPropDrawHeight, size.cy);
+                told = taken ? size : SIZE{-1, -1};
+            }
             cv::Mat frame;
             if (!m_capture.read(frame))
                 break;
