@@ -13,7 +13,6 @@
 
 namespace platform::notify {
 
-
 class InterfaceRecord {
 public:
     InterfaceRecord(std::string_view name, const GUID& classGuid);
