@@ -3,7 +3,8 @@
 // display this runs on (a private Xvfb: scripts/with-display --private). A round starts the
 // program and polls a few rows of the screen every 2 ms until the dongle's green and magenta
 // halves show on them; the time from just before the program's exec to that poll is its
-// start-up. Startup/<rounds> reports, in ms, the median and minimum of each and the ratio of
+// start-up, and the CPU time the program used until then its cost. Startup/<rounds> reports,
+// in ms, the median and minimum of each start-up, the median of its CPU time, and the ratio of
 // the medians (vistrel's over mpv's). Without mpv on the PATH only vistrel is measured. Other
 // vistrel binaries named on the command line are timed in the same rounds ("other1", ...).
 // The session bus a desktop has (SDL asks it to hold the screensaver off) comes from
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,9 +113,29 @@ void End(pid_t pid) {
     }
 }
 
-// Milliseconds from the exec to the picture on the screen; a negative value when it did not
-// come within 20 s.
-double StartupMs(std::vector<std::string> argv, const PictureSeen& seen) {
+// CPU time the process `pid` has used so far, in ms: its threads' time on a CPU (threads that
+// ended already are not counted).
+double CpuMs(pid_t pid) {
+    double ns = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            double onCpu = 0;
+            if (entry->d_name[0] != '.' &&
+                std::ifstream(tasks + "/" + entry->d_name + "/schedstat") >> onCpu)
+                ns += onCpu;
+        }
+        closedir(dir);
+    }
+    return ns / 1e6;
+}
+
+struct Start {
+    double ms = -1;   // from the exec to the picture on the screen; -1 when it did not come in 20 s
+    double cpuMs = 0; // the program's CPU time until then
+};
+
+Start TimeStart(std::vector<std::string> argv, const PictureSeen& seen) {
     std::vector<std::string> env = ChildEnvironment();
     std::vector<char*> args = Pointers(argv), envp = Pointers(env);
     posix_spawn_file_actions_t files;
@@ -124,11 +147,12 @@ double StartupMs(std::vector<std::string> argv, const PictureSeen& seen) {
     const int failed = posix_spawnp(&pid, args[0], &files, nullptr, args.data(), envp.data());
     posix_spawn_file_actions_destroy(&files);
     if (failed)
-        return -1;
-    double ms = -1;
+        return {};
+    Start result;
     while (Clock::now() - start < 20s) {
         if (seen()) {
-            ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            result.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            result.cpuMs = CpuMs(pid);
             break;
         }
         std::this_thread::sleep_for(2ms);
@@ -139,7 +163,7 @@ double StartupMs(std::vector<std::string> argv, const PictureSeen& seen) {
     while (seen() && Clock::now() < gone)
         std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(200ms);
-    return ms;
+    return result;
 }
 
 bool OnPath(const std::string& program) {
@@ -162,7 +186,7 @@ std::vector<std::string> g_others;
 struct Program {
     std::string name;
     std::vector<std::string> argv;
-    std::vector<double> ms;
+    std::vector<double> ms, cpuMs;
 };
 
 void Startup(benchmark::State& state) {
@@ -185,14 +209,15 @@ void Startup(benchmark::State& state) {
     for (auto _ : state) {
         // A first start of each makes the dongle's picture cache and fills the file cache.
         for (Program& p : programs)
-            StartupMs(p.argv, seen);
+            TimeStart(p.argv, seen);
         for (int round = 0; round < state.range(0); ++round) {
             std::fprintf(stderr, "round %d:", round + 1);
             for (Program& p : programs) {
-                const double ms = StartupMs(p.argv, seen);
-                if (ms >= 0)
-                    p.ms.push_back(ms);
-                std::fprintf(stderr, " %s %.0f ms", p.name.c_str(), ms);
+                const Start start = TimeStart(p.argv, seen);
+                if (start.ms >= 0)
+                    p.ms.push_back(start.ms), p.cpuMs.push_back(start.cpuMs);
+                std::fprintf(stderr, " %s %.0f ms (CPU %.0f ms)", p.name.c_str(), start.ms,
+                             start.cpuMs);
             }
             std::fprintf(stderr, "\n");
         }
@@ -204,6 +229,7 @@ void Startup(benchmark::State& state) {
             state.SkipWithError((p.name + "'s picture did not show in every round").c_str());
         state.counters[p.name + "_median_ms"] = Median(p.ms);
         state.counters[p.name + "_min_ms"] = Min(p.ms);
+        state.counters[p.name + "_cpu_median_ms"] = Median(p.cpuMs);
     }
     if (programs.back().name == "mpv")
         state.counters["ratio"] = Median(programs.front().ms) / Median(programs.back().ms);
