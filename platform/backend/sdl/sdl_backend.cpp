@@ -135,8 +135,9 @@ void SdlBackend::runQueuedTasks() {
 namespace {
 
 // Starts SDL to learn whether a display exists, and leaves it started when one does: the
-// user-interface thread keeps it if it is this thread, else starts it again on itself (a start
-// costs tens of milliseconds, most of it Xlib reading the locale's compose table).
+// user-interface thread keeps it if it is this thread, else starts it again on itself. (Each
+// start opens X connections, asks for their extensions and opens an input method: a second
+// one on the same thread would only delay the window.)
 bool ProbeDisplay(SIZE* screen, std::string* why) {
     SetHints();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
