@@ -83,6 +83,15 @@ void SetBackend(std::unique_ptr<Backend> backend) {
     Install(std::move(backend));
 }
 
+void PrepareDesktopEnvironment() {
+#ifdef VISTREL_HAVE_SDL_BACKEND
+    // SDL's start opens an X input method, for which Xlib reads the locale's whole compose
+    // table (thousands of dead-key and Multi_key sequences): most of SDL's start-up, and
+    // nothing the viewer uses, as it takes no text input. An empty table instead.
+    setenv("XCOMPOSEFILE", "/dev/null", 0);
+#endif
+}
+
 std::string DisplayProblem() {
     CurrentBackend();
     std::lock_guard lock(g_backendMutex);

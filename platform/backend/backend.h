@@ -70,4 +70,8 @@ std::unique_ptr<Backend> CreateSdlBackend(std::string* why = nullptr);
 // Chooses the backend when none is in use yet.
 std::string DisplayProblem();
 
+// Sets what the desktop's libraries read from the environment when they start, where the user
+// has not set it; called by main() before any other thread runs (setenv is not thread-safe).
+void PrepareDesktopEnvironment();
+
 } // namespace platform

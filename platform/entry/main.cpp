@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     // Standard error is for the user: OpenCV's own warnings (a missing picture file, a device
     // that does not open) would only clutter it.
     cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT);
+    platform::PrepareDesktopEnvironment();
     platform::KeepFrameSizedAllocationsInHeap();
     platform::scenario::StartScenarioFromEnvironment();
     // Nobody would see the window: say so and end, rather than run on invisibly. A scenario

@@ -65,5 +65,20 @@ TEST_F(Input, OtherThreadsWakeTheWaitAndCallIn) {
     EXPECT_EQ(geometry(w), (ScreenRect{30, 40, 150, 120}));
 }
 
+// The probe that found the display ran on another thread: SDL starts again on this one, which
+// opens windows and is woken as before.
+TEST_F(Input, ProbedOnAnotherThreadWorksOnTheInterfaceThread) {
+    backend.reset();
+    std::thread([&] { backend = platform::CreateSdlBackend(); }).join();
+    ASSERT_TRUE(backend);
+    const unsigned long w = open(2, Client(50, 60, 120, 90), "probed elsewhere");
+    ASSERT_NE(w, 0u);
+    EXPECT_TRUE(mapped(w));
+    std::thread waker([&] { backend->wake(); });
+    backend->pumpEvents(events, 20000);
+    waker.join();
+    EXPECT_TRUE(pumpUntil([&] { return mapped(w); }));
+}
+
 } // namespace
 } // namespace sdltest

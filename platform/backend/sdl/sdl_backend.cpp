@@ -66,16 +66,27 @@ void SetHints() {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_DEFAULT);
 }
 
+// On the user-interface thread. SDL's video stays on the thread that started it: the probe's
+// start is kept when the probe ran here (the program's main thread, as a rule), and made again
+// here otherwise.
 bool SdlBackend::startVideo() {
     std::lock_guard lock(m_mutex);
-    if (m_videoStarted)
+    if (m_videoStarted && m_videoThread != std::this_thread::get_id()) {
+        SDL_Quit();
+        m_videoStarted = false;
+    }
+    if (!m_videoStarted) {
+        SetHints();
+        if (SDL_Init(SDL_INIT_VIDEO) != 0)
+            return false;
+        EndProcessOnDisplayLoss(); // again: SDL's start must not have replaced it
+        m_videoStarted = true;
+        m_videoThread = std::this_thread::get_id();
+    }
+    if (m_wakeRegistered)
         return true;
-    SetHints();
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        return false;
-    EndProcessOnDisplayLoss(); // again: SDL's start must not have replaced it
     m_wakeEvent = SDL_RegisterEvents(1);
-    m_videoStarted = true;
+    m_wakeRegistered = true;
     if (m_wakePending && m_wakeEvent != Uint32(-1)) {
         SDL_Event e{};
         e.type = m_wakeEvent;
@@ -89,7 +100,7 @@ void SdlBackend::wake() {
     if (m_wakePending)
         return; // one wake-up in the queue is enough
     m_wakePending = true;
-    if (m_videoStarted && m_wakeEvent != Uint32(-1)) {
+    if (m_wakeRegistered && m_wakeEvent != Uint32(-1)) {
         SDL_Event e{};
         e.type = m_wakeEvent;
         SDL_PushEvent(&e);
@@ -123,8 +134,10 @@ void SdlBackend::runQueuedTasks() {
 
 namespace {
 
-// SDL is started here only to learn whether a display exists; the user-interface thread
-// starts it again for good, so that its video functions stay on that thread.
+// Starts SDL to learn whether a display exists, and leaves it started when one does: the
+// user-interface thread keeps it if it is this thread, else starts it again on itself. (Each
+// start opens X connections, asks for their extensions and opens an input method: a second
+// one on the same thread would only delay the window.)
 bool ProbeDisplay(SIZE* screen, std::string* why) {
     SetHints();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -138,13 +151,15 @@ bool ProbeDisplay(SIZE* screen, std::string* why) {
     const bool usable = driver && std::strcmp(driver, "dummy") != 0 &&
                         std::strcmp(driver, "offscreen") != 0 && SDL_GetNumVideoDisplays() > 0 &&
                         SDL_GetDesktopDisplayMode(0, &mode) == 0;
-    if (usable)
+    if (usable) {
         *screen = {mode.w, mode.h};
-    else
-        *why = driver ? std::string("SDL's video driver \"") + driver + "\" has no screen"
-                      : std::string(SDL_GetError());
+        EndProcessOnDisplayLoss(); // again: SDL's start must not have replaced it
+        return true;
+    }
+    *why = driver ? std::string("SDL's video driver \"") + driver + "\" has no screen"
+                  : std::string(SDL_GetError());
     SDL_Quit();
-    return usable;
+    return false;
 }
 
 } // namespace
@@ -159,7 +174,7 @@ std::unique_ptr<Backend> CreateSdlBackend(std::string* why) {
             *why = reason;
         return nullptr;
     }
-    return std::make_unique<sdl::SdlBackend>(screen);
+    return std::make_unique<sdl::SdlBackend>(screen, std::this_thread::get_id());
 }
 
 } // namespace platform

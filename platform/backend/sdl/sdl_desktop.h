@@ -55,7 +55,10 @@ struct DesktopWindow {
 
 class SdlBackend final : public Backend {
 public:
-    explicit SdlBackend(SIZE screen) : m_screenWidth(screen.cx), m_screenHeight(screen.cy) {}
+    // `startedOn`: the thread whose probe left SDL's video started (see CreateSdlBackend).
+    SdlBackend(SIZE screen, std::thread::id startedOn)
+        : m_screenWidth(screen.cx), m_screenHeight(screen.cy), m_videoStarted(true),
+          m_videoThread(startedOn) {}
     ~SdlBackend() override;
 
     const char* name() const override { return "sdl"; }
@@ -106,6 +109,8 @@ private:
     bool m_uiClaimed = false;
     std::thread::id m_uiThread;
     bool m_videoStarted = false;
+    std::thread::id m_videoThread; // the thread SDL's video was started on
+    bool m_wakeRegistered = false;
     Uint32 m_wakeEvent = 0;
     bool m_wakePending = false;
     std::vector<std::function<void()>> m_tasks;

@@ -22,6 +22,9 @@
 //                                      uvcvideo answers while another program streams
 //   eio once|always                    DQBUF fails with EIO: the third one only, or every one
 //   slow MS                            every ioctl takes MS milliseconds
+//   cache DIR                          keep the encoded pictures in the folder DIR and read
+//                                      them from there in later runs (for timing start-up;
+//                                      empty it after changing the pictures)
 // Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with TurboJPEG, all
 // before the stream starts (at its first STREAMON in a mode), so no encoding is measured.
 #pragma once

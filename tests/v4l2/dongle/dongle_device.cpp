@@ -258,6 +258,38 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
         FillFormat(f, m_format);
         return 0;
     }
+    // What other programs ask as well (FFmpeg's device input): the one input, the format and
+    // rate in force.
+    case VIDIOC_G_INPUT:
+        *static_cast<int*>(arg) = 0;
+        return 0;
+    case VIDIOC_S_INPUT:
+        return *static_cast<int*>(arg) == 0 ? 0 : EINVAL;
+    case VIDIOC_ENUMINPUT: {
+        auto& input = *static_cast<v4l2_input*>(arg);
+        if (input.index != 0)
+            return EINVAL;
+        std::memset(&input, 0, sizeof input);
+        Copy(input.name, "Input 1");
+        input.type = V4L2_INPUT_TYPE_CAMERA;
+        return 0;
+    }
+    case VIDIOC_G_FMT: {
+        auto& f = *static_cast<v4l2_format*>(arg);
+        if (f.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
+            return EINVAL;
+        FillFormat(f, m_format);
+        return 0;
+    }
+    case VIDIOC_G_PARM: {
+        auto& p = *static_cast<v4l2_streamparm*>(arg);
+        if (p.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
+            return EINVAL;
+        std::memset(&p.parm, 0, sizeof p.parm);
+        p.parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
+        p.parm.capture.timeperframe = Interval(m_fps);
+        return 0;
+    }
     case VIDIOC_S_PARM: {
         auto& p = *static_cast<v4l2_streamparm*>(arg);
         if (p.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
@@ -307,7 +339,7 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     case VIDIOC_QUERYBUF:
     case VIDIOC_QBUF:
     case VIDIOC_DQBUF:
-        return BufferIoctl(request, *static_cast<v4l2_buffer*>(arg));
+        return BufferIoctl(lock, handle, request, *static_cast<v4l2_buffer*>(arg));
     case VIDIOC_STREAMON:
         Record("STREAMON");
         if (m_buffers.empty())
@@ -329,11 +361,21 @@ int Device::CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void
     }
 }
 
-int Device::BufferIoctl(unsigned long request, v4l2_buffer& b) {
+int Device::BufferIoctl(Lock& lock, const Handle& handle, unsigned long request, v4l2_buffer& b) {
     if (b.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
         return EINVAL;
     if (request == VIDIOC_DQBUF) {
-        if (m_done.empty()) // the node is opened non-blocking and polled before this
+        // A blocking handle waits while the stream runs; our capture opens non-blocking and
+        // polls before this.
+        const uint64_t generation = handle.plugGeneration;
+        if (handle.blocking)
+            m_changed.wait(lock, [&] {
+                return !m_done.empty() || !m_streaming || generation != m_plugGeneration ||
+                       m_unplugged;
+            });
+        if (m_unplugged || generation != m_plugGeneration)
+            return ENODEV;
+        if (m_done.empty())
             return m_streaming ? EAGAIN : EINVAL;
         ++m_dequeues;
         if (m_table.eio == Table::Eio::Always ||
@@ -370,6 +412,7 @@ void Device::StartStreaming(Lock& lock) {
         return;
     const Format format = m_format;
     const bool natural = m_table.natural;
+    const std::string cacheDir = m_table.cacheDir;
     // The pictures at the granted size, and at half of it for frames of the wrong size.
     for (int d : {1, 2}) {
         const auto key =
@@ -378,7 +421,8 @@ void Device::StartStreaming(Lock& lock) {
             continue;
         // Encoding takes a while: unlocked.
         lock.unlock();
-        auto pictures = StreamPictures(format.fourcc, format.width / d, format.height / d, natural);
+        auto pictures =
+            StreamPictures(format.fourcc, format.width / d, format.height / d, natural, cacheDir);
         lock.lock();
         m_pictures[key] = std::move(pictures);
     }

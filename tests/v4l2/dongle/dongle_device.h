@@ -51,6 +51,7 @@ struct Handle {
     Node node = Node::Capture;
     uint64_t plugGeneration = 0; // handles from before an unplug stay dead
     bool signalled = false;      // its eventfd is readable
+    bool blocking = false;       // opened without O_NONBLOCK: DQBUF waits for a frame
 };
 
 class Device {
@@ -122,7 +123,7 @@ private:
     int MetadataIoctl(unsigned long request, void* arg);
     // Returns 0 or an errno value.
     int CaptureIoctl(Lock& lock, Handle& handle, unsigned long request, void* arg);
-    int BufferIoctl(unsigned long request, v4l2_buffer& b);
+    int BufferIoctl(Lock& lock, const Handle& handle, unsigned long request, v4l2_buffer& b);
     // Fills the first queued buffer with frame `sequence`, damaged as the table says.
     void Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pictures,
               const std::vector<std::vector<uint8_t>>& otherSize);

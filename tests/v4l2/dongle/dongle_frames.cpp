@@ -2,6 +2,11 @@
 #include "dongle_internal.h"
 
 #include <linux/videodev2.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include <opencv2/imgproc.hpp>
 
@@ -36,13 +41,63 @@ std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
     return out;
 }
 
-std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
-                                                 bool natural) {
+namespace {
+
+std::vector<std::vector<uint8_t>> MakePictures(uint32_t fourcc, int width, int height,
+                                               bool natural) {
     if (natural && fourcc == V4L2_PIX_FMT_MJPEG)
         return NaturalJpegs(width, height);
     std::vector<std::vector<uint8_t>> pictures;
     for (int k = 0; k < kPatternFrames; ++k)
         pictures.push_back(FrameBytes(fourcc, width, height, k));
+    return pictures;
+}
+
+// A cache file holds the pictures one after another, each after its size (a uint64_t).
+std::vector<std::vector<uint8_t>> ReadPictures(const std::string& path) {
+    std::vector<std::vector<uint8_t>> pictures;
+    std::ifstream in(path, std::ios::binary);
+    for (uint64_t size; in.read(reinterpret_cast<char*>(&size), sizeof size);) {
+        if (size > (64u << 20))
+            return {};
+        std::vector<uint8_t> picture(size);
+        if (!in.read(reinterpret_cast<char*>(picture.data()), std::streamsize(size)))
+            return {};
+        pictures.push_back(std::move(picture));
+    }
+    return pictures;
+}
+
+// Written whole under another name, then renamed, so a reader never sees half a file.
+void WritePictures(const std::string& path, const std::vector<std::vector<uint8_t>>& pictures) {
+    const std::string partial = path + "." + std::to_string(getpid());
+    {
+        std::ofstream out(partial, std::ios::binary);
+        for (const auto& picture : pictures) {
+            const uint64_t size = picture.size();
+            out.write(reinterpret_cast<const char*>(&size), sizeof size);
+            out.write(reinterpret_cast<const char*>(picture.data()), std::streamsize(size));
+        }
+    }
+    std::rename(partial.c_str(), path.c_str());
+}
+
+} // namespace
+
+std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
+                                                 bool natural, const std::string& cacheDir) {
+    if (cacheDir.empty())
+        return MakePictures(fourcc, width, height, natural);
+    const uint32_t name[] = {fourcc, 0};
+    const std::string path = cacheDir + "/" + reinterpret_cast<const char*>(name) + "-" +
+                             std::to_string(width) + "x" + std::to_string(height) +
+                             (natural ? "-natural" : "-pattern");
+    auto pictures = ReadPictures(path);
+    if (pictures.empty()) {
+        pictures = MakePictures(fourcc, width, height, natural);
+        mkdir(cacheDir.c_str(), 0755);
+        WritePictures(path, pictures);
+    }
     return pictures;
 }
 

@@ -38,15 +38,17 @@ struct Table {
     bool deny = false, busy = false;
     enum class Eio { Never, Once, Always } eio = Eio::Never;
     int slowMs = 0;
+    std::string cacheDir; // where the pictures are kept between runs, when not empty
 };
 
 // Entries it cannot read are left out.
 Table ParseTable(const std::string& text);
 
 std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k);
-// The pictures a stream cycles through, kPatternFrames of them.
+// The pictures a stream cycles through, kPatternFrames of them; read from `cacheDir` when it
+// holds them, else made (and kept there, when it is given).
 std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
-                                                 bool natural);
+                                                 bool natural, const std::string& cacheDir = "");
 std::vector<uint8_t> EncodeJpeg(const cv::Mat& bgr, int quality);
 std::vector<std::vector<uint8_t>> NaturalJpegs(int width, int height);
 // uvcvideo announces the largest frame: two bytes a pixel for YUYV, and as much for MJPG.

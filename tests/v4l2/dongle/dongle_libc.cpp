@@ -34,7 +34,7 @@ std::string NodeName(const Handle& h) {
     return h.node == dongle::Node::Capture ? "capture node" : "metadata node";
 }
 
-int OpenNode(const char* path, bool* handled) {
+int OpenNode(const char* path, int flags, bool* handled) {
     *handled = false;
     if (dongle::t_holdsLock)
         return -1;
@@ -63,7 +63,7 @@ int OpenNode(const char* path, bool* handled) {
         errno = EMFILE;
         return -1;
     }
-    device.m_handles[fd] = {fd, *node, device.m_plugGeneration};
+    device.m_handles[fd] = {fd, *node, device.m_plugGeneration, false, !(flags & O_NONBLOCK)};
     device.Record(std::string("open ") + path);
     device.Changed();
     return fd;
@@ -125,8 +125,20 @@ int open(const char* path, int flags, ...) {
     const mode_t mode = va_arg(args, mode_t);
     va_end(args);
     bool handled;
-    const int fd = OpenNode(path, &handled);
+    const int fd = OpenNode(path, flags, &handled);
     return handled ? fd : real_open(path, flags, mode);
+}
+
+// Programs built with 64-bit file offsets (FFmpeg's device input) call these names.
+int open64(const char* path, int flags, ...) {
+    REAL(open64);
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = va_arg(args, mode_t);
+    va_end(args);
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    return handled ? fd : real_open64(path, flags, mode);
 }
 
 int close(int fd) {
@@ -171,6 +183,10 @@ void* mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
         return MAP_FAILED;
     }
     return real_mmap(addr, length, prot, flags, memfd, 0);
+}
+
+void* mmap64(void* addr, size_t length, int prot, int flags, int fd, off64_t offset) {
+    return mmap(addr, length, prot, flags, fd, offset);
 }
 
 int poll(pollfd* fds, nfds_t count, int timeoutMs) {

@@ -60,6 +60,8 @@ Table ParseTable(const std::string& text) {
         } else if (word == "eio") {
             in >> word;
             table.eio = word == "always" ? Table::Eio::Always : Table::Eio::Once;
+        } else if (word == "cache") {
+            in >> table.cacheDir;
         } else if (word == "slow") {
             in >> table.slowMs;
         } else if (word.size() == 4) {
