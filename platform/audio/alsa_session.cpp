@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <pthread.h>
+
 #include "platform/audio/sound_card.h"
 
 namespace platform::audio {
@@ -84,6 +86,8 @@ bool AlsaSession::pause(std::chrono::milliseconds length) {
 }
 
 void AlsaSession::run() {
+    // Named as the server's sound thread is, for `top -H` and the sound benchmark.
+    pthread_setname_np(pthread_self(), "vistrel-alsa");
     do {
         const auto card = FindSoundCard(m_sysRoot, m_device);
         const auto next = card ? play(*card) : kCardSearch;

@@ -7,11 +7,8 @@
 #include <fstream>
 #include <memory>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "platform/audio/dongle_sound.h"
+#include "tests/support/alsa_cards.h"
 #include "tests/support/pulse_server.h"
 
 namespace {
@@ -117,48 +114,10 @@ TEST_F(DongleSoundTest, ComesBackAfterAServerRestartAndEndsQuietlyWhenTheInputGo
 }
 
 // No sound server: the dongle's ALSA card (found in a sysfs tree of the test's) plays on ALSA's
-// "default". ALSA's configuration is the test's own: every card's "plughw:N" reads the pipe
-// "cardN.pipe" (card 0, the computer's microphone, is not the dongle's), and "default" writes
-// what it plays into a file, and would read the microphone's pipe if it were taken as an input.
+// "default" (tests/support/alsa_cards.h: card 0 is the computer's microphone, card 1 the
+// dongle's).
 class DongleSoundWithoutServer : public testing::Test {
 protected:
-    void SetUp() override {
-        signal(SIGPIPE, SIG_IGN); // a pipe whose card was closed
-        fs::create_directories(m_sys / ("." + kPlayedDongle.sysfsPath));
-        for (const char* pipe : {"card0.pipe", "card1.pipe"})
-            ASSERT_EQ(mkfifo((m_folder / pipe).c_str(), 0600), 0);
-        std::ofstream(m_folder / "asound.conf")
-            << "pcm.null { type null }\n"
-            << "pcm.!default { type file slave.pcm null file \"" << m_output.string()
-            << "\" infile \"" << (m_folder / "card0.pipe").string() << "\" format raw }\n"
-            << "pcm.plughw { @args [ CARD DEV SUBDEV ]\n"
-            << "  @args.CARD { type string }\n"
-            << "  @args.DEV { type integer default 0 }\n"
-            << "  @args.SUBDEV { type integer default -1 }\n"
-            << "  type file slave.pcm null file \"/dev/null\"\n"
-            << "  infile { @func concat strings [ \"" << (m_folder / "card").string()
-            << "\" $CARD \".pipe\" ] } format raw }\n";
-        setenv("ALSA_CONFIG_PATH", (m_folder / "asound.conf").c_str(), 1);
-        setenv("PULSE_SERVER", "unix:/nonexistent/vistrel/native", 1);
-        m_micFeed = std::make_unique<testing_support::PipeFeeder>(
-            (m_folder / "card0.pipe").string(), kMicrophoneHz);
-        m_dongleFeed = std::make_unique<testing_support::PipeFeeder>(
-            (m_folder / "card1.pipe").string(), kDongleHz);
-    }
-    void TearDown() override {
-        m_micFeed.reset();
-        m_dongleFeed.reset();
-        unsetenv("PULSE_SERVER");
-        unsetenv("ALSA_CONFIG_PATH");
-        fs::remove_all(m_folder);
-    }
-
-    size_t OutputBytes() const {
-        std::error_code error;
-        const auto size = fs::file_size(m_output, error);
-        return error ? 0 : size_t(size);
-    }
-
     // Waits (up to 8 s) for `test` to hold, looking every 50 ms.
     template <typename Test> static bool Within8s(Test test) {
         for (int i = 0; i < 160 && !test(); ++i)
@@ -166,28 +125,26 @@ protected:
         return test();
     }
 
-    const fs::path m_folder =
-        fs::temp_directory_path() / ("vistrel-alsa-" + std::to_string(getpid()));
-    const fs::path m_sys = m_folder / "sys";
-    const fs::path m_card = m_sys / ("." + kPlayedDongle.sysfsPath) / "1-4:1.1/sound/card1";
-    const fs::path m_output = m_folder / "played.raw";
-    std::unique_ptr<testing_support::PipeFeeder> m_micFeed, m_dongleFeed;
+    testing_support::AlsaCards m_alsa{2};
+    const fs::path m_card = m_alsa.sysRoot() + kPlayedDongle.sysfsPath + "/1-4:1.1/sound/card1";
+    testing_support::PipeFeeder m_micFeed{m_alsa.pipe(0), kMicrophoneHz};
+    testing_support::PipeFeeder m_dongleFeed{m_alsa.pipe(1), kDongleHz};
 };
 
 TEST_F(DongleSoundWithoutServer, PlaysTheDonglesCardWhileItIsThereAndSaysNothing) {
     testing::internal::CaptureStderr();
-    DongleSound sound(kPlayedDongle, m_sys.string());
+    DongleSound sound(kPlayedDongle, m_alsa.sysRoot());
     // No card under the device yet (a dongle without sound): silence, and no other card taken.
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(sound.playingSource(), "");
-    EXPECT_EQ(OutputBytes(), 0u);
+    EXPECT_EQ(m_alsa.playedBytes(), 0u);
 
     // The card comes (it is looked for every 500 ms): its tone, and nothing of the microphone's.
     fs::create_directories(m_card);
-    ASSERT_TRUE(Within8s([&] { return OutputBytes() >= testing_support::kSoundRate * 4; }));
+    ASSERT_TRUE(Within8s([&] { return m_alsa.playedBytes() >= testing_support::kSoundRate * 4; }));
     EXPECT_EQ(sound.playingSource(), "plughw:1");
     std::vector<int16_t> samples(testing_support::kSoundRate / 2 * 2);
-    std::ifstream(m_output, std::ios::binary)
+    std::ifstream(m_alsa.playedFile(), std::ios::binary)
         .read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * 2));
     // In 20 ms blocks, as on the server's way: a frame repeated against drift shifts the
     // tone's phase, which only its own block sees.
@@ -203,9 +160,9 @@ TEST_F(DongleSoundWithoutServer, PlaysTheDonglesCardWhileItIsThereAndSaysNothing
     // Unplugged: the card goes, and its sound ends.
     fs::remove_all(m_card.parent_path());
     ASSERT_TRUE(Within8s([&] { return sound.playingSource().empty(); }));
-    const size_t played = OutputBytes();
+    const size_t played = m_alsa.playedBytes();
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(OutputBytes(), played);
+    EXPECT_EQ(m_alsa.playedBytes(), played);
     EXPECT_EQ(sound.soundLatency(), 0us);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
