@@ -31,18 +31,6 @@ int SetHardware(snd_pcm_t* pcm, const PcmShape& shape) {
     return rate == kAlsaRate ? 0 : -EINVAL;
 }
 
-int SetSoftware(snd_pcm_t* pcm, const PcmShape& shape) {
-    snd_pcm_sw_params_t* sw = nullptr;
-    snd_pcm_sw_params_alloca(&sw);
-    int error = 0;
-    if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0)
-        return error;
-    if (shape.startFrames > 0 &&
-        (error = snd_pcm_sw_params_set_start_threshold(pcm, sw, shape.startFrames)) < 0)
-        return error;
-    return snd_pcm_sw_params(pcm, sw);
-}
-
 } // namespace
 
 Pcm OpenPcm(const std::string& name, snd_pcm_stream_t stream, const PcmShape& shape, int& error) {
@@ -53,9 +41,25 @@ Pcm OpenPcm(const std::string& name, snd_pcm_stream_t stream, const PcmShape& sh
     if (error < 0)
         return nullptr;
     Pcm pcm(opened);
-    if ((error = SetHardware(pcm.get(), shape)) < 0 || (error = SetSoftware(pcm.get(), shape)) < 0)
+    if ((error = SetHardware(pcm.get(), shape)) < 0)
         return nullptr;
     return pcm;
+}
+
+PcmShape Granted(snd_pcm_t* pcm) {
+    PcmShape shape{0, 0};
+    snd_pcm_get_params(pcm, &shape.bufferFrames, &shape.periodFrames);
+    return shape;
+}
+
+int StartAt(snd_pcm_t* pcm, snd_pcm_uframes_t frames) {
+    snd_pcm_sw_params_t* sw = nullptr;
+    snd_pcm_sw_params_alloca(&sw);
+    int error = 0;
+    if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0 ||
+        (error = snd_pcm_sw_params_set_start_threshold(pcm, sw, frames)) < 0)
+        return error;
+    return snd_pcm_sw_params(pcm, sw);
 }
 
 } // namespace platform::audio

@@ -18,17 +18,22 @@ using Pcm = std::unique_ptr<snd_pcm_t, PcmClose>;
 constexpr unsigned kAlsaRate = 48000;
 constexpr size_t kAlsaFrameBytes = 4;
 
-// How a PCM is to be set up: the period (how often the device wakes its reader or writer), the
-// buffer, and for an output the fill at which it starts playing.
+// How a PCM is to be set up: the period (how often the device wakes its reader or writer) and
+// the buffer. The device may grant others (a mixer with periods of its own): `Granted` says.
 struct PcmShape {
     snd_pcm_uframes_t periodFrames;
     snd_pcm_uframes_t bufferFrames;
-    snd_pcm_uframes_t startFrames; // 0: the input starts when asked
 };
 
 // Opens `name` in non-blocking mode and sets it up; on failure, nothing and the error (a
 // negative errno, as ALSA gives it) in `error`. alsa-lib's own messages on standard error are
 // silenced: the caller says what is worth saying.
 Pcm OpenPcm(const std::string& name, snd_pcm_stream_t stream, const PcmShape& shape, int& error);
+
+// The period and buffer the device granted.
+PcmShape Granted(snd_pcm_t* pcm);
+
+// An output starts playing once it holds `frames`, not at its first write.
+int StartAt(snd_pcm_t* pcm, snd_pcm_uframes_t frames);
 
 } // namespace platform::audio

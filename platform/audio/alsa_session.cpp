@@ -16,13 +16,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The input is read in 5 ms periods; the output is kept 15 ms full (and starts at that fill).
-// With the period's wait that is about 20 ms from input to output, under the 40 ms allowed.
-// The buffers are larger than that only so that a late wake-up of the thread loses nothing.
+// The input is read in 5 ms periods; the output is kept 15 ms full (and starts at that fill),
+// or a period of ours more than its own period where it has longer ones (dmix's are 21 ms):
+// about 20 ms from input to output (bench/alsa_sound_bench), 30 ms behind dmix, under the
+// 40 ms allowed. The buffers are larger only so that a late wake-up of the thread loses nothing.
 constexpr snd_pcm_uframes_t kPeriodFrames = kAlsaRate / 200;
 constexpr snd_pcm_uframes_t kOutputFillFrames = 3 * kPeriodFrames;
-constexpr PcmShape kInputShape{kPeriodFrames, 10 * kPeriodFrames, 0};
-constexpr PcmShape kOutputShape{kPeriodFrames, 10 * kPeriodFrames, kOutputFillFrames};
+constexpr PcmShape kShape{kPeriodFrames, 10 * kPeriodFrames};
 
 // The longest wait for the input: how long the owner may wait for the thread to end.
 constexpr int kInputWaitMs = 20;
@@ -53,13 +53,14 @@ int64_t FramesToUs(int64_t frames) {
 struct AlsaSession::Streams {
     Pcm input;
     Pcm output;
-    snd_pcm_uframes_t outputBuffer = 0;
+    PcmShape in{0, 0};
+    PcmShape out{0, 0};
+    snd_pcm_uframes_t outputFill = 0;
     BufferHold hold{kAlsaFrameBytes, kAlsaRate};
 };
 
 AlsaSession::AlsaSession(UsbDevice device, std::string sysRoot)
-    : m_device(std::move(device)), m_sysRoot(std::move(sysRoot)),
-      m_piece(kPeriodFrames * kAlsaFrameBytes), m_thread([this] { run(); }) {}
+    : m_device(std::move(device)), m_sysRoot(std::move(sysRoot)), m_thread([this] { run(); }) {}
 
 AlsaSession::~AlsaSession() {
     {
@@ -104,7 +105,7 @@ std::chrono::milliseconds AlsaSession::play(int card) {
     const std::string name = "plughw:" + std::to_string(card);
     Streams streams;
     int error = 0;
-    streams.input = OpenPcm(name, SND_PCM_STREAM_CAPTURE, kInputShape, error);
+    streams.input = OpenPcm(name, SND_PCM_STREAM_CAPTURE, kShape, error);
     if (!streams.input) {
         // A card that went while it was opened is an unplug, no trouble to speak of.
         if (error != -ENODEV && error != -ENOENT)
@@ -112,14 +113,19 @@ std::chrono::milliseconds AlsaSession::play(int card) {
                     error);
         return kOpenRetry;
     }
-    streams.output = OpenPcm("default", SND_PCM_STREAM_PLAYBACK, kOutputShape, error);
+    streams.output = OpenPcm("default", SND_PCM_STREAM_PLAYBACK, kShape, error);
     if (!streams.output) {
         SayOnce(g_saidOutput, "no sound server, and ALSA's default output does not open", error);
         return kOpenRetry;
     }
-    snd_pcm_uframes_t period = 0;
-    snd_pcm_get_params(streams.output.get(), &streams.outputBuffer, &period);
-    if (snd_pcm_start(streams.input.get()) < 0)
+    streams.in = Granted(streams.input.get());
+    streams.out = Granted(streams.output.get());
+    streams.outputFill =
+        std::min(std::max(kOutputFillFrames, streams.out.periodFrames + kPeriodFrames),
+                 streams.out.bufferFrames);
+    m_piece.resize(streams.in.periodFrames * kAlsaFrameBytes);
+    if (streams.in.periodFrames == 0 || StartAt(streams.output.get(), streams.outputFill) < 0 ||
+        snd_pcm_start(streams.input.get()) < 0)
         return kOpenRetry;
     setPlaying(name);
     auto looked = std::chrono::steady_clock::now();
@@ -129,11 +135,17 @@ std::chrono::milliseconds AlsaSession::play(int card) {
                 break;
             looked = std::chrono::steady_clock::now();
         }
-        const int ready = snd_pcm_wait(streams.input.get(), kInputWaitMs);
-        // Nothing within the wait: an input that sends nothing. The output runs dry and
-        // starts again with the next sound.
-        if (ready == 0)
-            continue;
+        // A period at a time; the wait only when less than one is there (a late wake-up finds
+        // several). Nothing within the wait: an input that sends nothing. The output runs dry
+        // and starts again with the next sound.
+        const snd_pcm_sframes_t there = snd_pcm_avail_update(streams.input.get());
+        if (there >= 0 && snd_pcm_uframes_t(there) < streams.in.periodFrames) {
+            const int ready = snd_pcm_wait(streams.input.get(), kInputWaitMs);
+            if (ready == 0)
+                continue;
+            if (ready < 0 && ready != -EPIPE) // the card went (ENODEV), a suspend
+                break;
+        }
         if (!copy(streams))
             break;
     }
@@ -164,9 +176,9 @@ bool AlsaSession::copy(Streams& streams) {
         room = snd_pcm_avail_update(output);
     }
     const auto filled =
-        snd_pcm_sframes_t(streams.outputBuffer) - std::max<snd_pcm_sframes_t>(room, 0);
+        snd_pcm_sframes_t(streams.out.bufferFrames) - std::max<snd_pcm_sframes_t>(room, 0);
     const auto wanted =
-        std::max<snd_pcm_sframes_t>(snd_pcm_sframes_t(kOutputFillFrames) - filled, 0);
+        std::max<snd_pcm_sframes_t>(snd_pcm_sframes_t(streams.outputFill) - filled, 0);
     snd_pcm_sframes_t inputDelay = 0;
     snd_pcm_delay(input, &inputDelay);
     followPicture(streams, FramesToUs(std::max<snd_pcm_sframes_t>(inputDelay, 0) + filled));
