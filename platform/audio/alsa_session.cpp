@@ -18,8 +18,9 @@ using namespace std::chrono_literals;
 
 // The input is read in 5 ms periods; the output is kept 15 ms full (and starts at that fill),
 // or a period of ours more than its own period where it has longer ones (dmix's are 21 ms):
-// about 20 ms from input to output (bench/alsa_sound_bench), 30 ms behind dmix, under the
-// 40 ms allowed. The buffers are larger only so that a late wake-up of the thread loses nothing.
+// 13 to 17 ms median from input to output in bench/alsa_sound_bench, about 30 ms behind dmix,
+// under the 40 ms allowed. The buffers are larger only so that a late wake-up of the thread
+// loses nothing.
 constexpr snd_pcm_uframes_t kPeriodFrames = kAlsaRate / 200;
 constexpr snd_pcm_uframes_t kOutputFillFrames = 3 * kPeriodFrames;
 constexpr PcmShape kShape{kPeriodFrames, 10 * kPeriodFrames};
