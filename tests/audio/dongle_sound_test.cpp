@@ -157,6 +157,10 @@ TEST_F(DongleSoundWithoutServer, PlaysTheDonglesCardWhileItIsThereAndSaysNothing
     }
     EXPECT_GE(toneBlocks, 20) << "of 25 blocks";
 
+    // A slower picture holds the sound back to follow it.
+    sound.setPictureDelay(100ms);
+    EXPECT_TRUE(Within8s([&] { return sound.soundLatency() >= 100ms; })) << sound.soundLatency();
+
     // Unplugged: the card goes, and its sound ends.
     fs::remove_all(m_card.parent_path());
     ASSERT_TRUE(Within8s([&] { return sound.playingSource().empty(); }));
