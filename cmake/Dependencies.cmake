@@ -22,6 +22,8 @@ pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
 pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
+# Where no sound server runs, the dongle's card plays through alsa-lib.
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 # The sound tests and benchmark record what reaches the speakers with the simple API.
 pkg_check_modules(PULSE_SIMPLE REQUIRED IMPORTED_TARGET libpulse-simple)
 find_package(Threads REQUIRED)

@@ -3,12 +3,14 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/audio/usb_device.h"
 
 namespace platform::audio {
 
+class AlsaSession;
 class PulseSession;
 
 // Owns a thread of the sound server's client library that finds the dongle's input among the
@@ -16,11 +18,13 @@ class PulseSession;
 // control turns it down or mutes it). Everything it does happens on that thread: creating it
 // and destroying it never wait for the server. Without a server, without an input of the
 // device, or with an input that sends nothing, it stays silent; a server that restarts is
-// connected again, an input that comes later is taken when it comes.
+// connected again, an input that comes later is taken when it comes. Where no server answers
+// at all, the device's own ALSA card plays on ALSA's default output instead.
 class DongleSound {
 public:
-    // Starts at once; the connection follows on the sound thread.
-    explicit DongleSound(UsbDevice device);
+    // Starts at once; the connection follows on the sound thread. `sysRoot` is where the
+    // device's sound card is looked for ("/sys", or a copy of its shape for tests).
+    explicit DongleSound(UsbDevice device, std::string sysRoot = "/sys");
     // Ends the streams and the thread; bounded, a few milliseconds.
     ~DongleSound();
     DongleSound(const DongleSound&) = delete;
@@ -43,6 +47,13 @@ public:
     std::chrono::microseconds soundLatency() const;
 
 private:
+    void playThroughAlsa();
+
+    const UsbDevice m_device;
+    const std::string m_sysRoot;
+    mutable std::mutex m_alsaMutex; // guards the two below
+    std::chrono::microseconds m_pictureDelay{0};
+    std::unique_ptr<AlsaSession> m_alsa; // only where no server answered
     std::unique_ptr<PulseSession> m_session;
 };
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace platform::audio {
 
@@ -36,10 +36,6 @@ constexpr int64_t kMaxPictureDelayUs = 1'000'000;
 // The sound is aimed this far behind the picture: the middle of what viewers accept (sound
 // early by up to 20 ms, late by up to 40), so that an error in either latency stays inside.
 constexpr int64_t kAimBehindUs = 10'000;
-
-// "No sound server" is said once per process: a replug, a resume or a new window brings no
-// new news.
-std::atomic<bool> g_saidNoServer{false};
 
 pa_proplist* VistrelProperties() {
     pa_proplist* props = pa_proplist_new();
@@ -72,8 +68,9 @@ int64_t LatencyUs(pa_stream* stream) {
 
 } // namespace
 
-PulseSession::PulseSession(UsbDevice device)
-    : m_device(std::move(device)), m_hold(kFrameBytes, kSpec.rate) {
+PulseSession::PulseSession(UsbDevice device, std::function<void()> noServer)
+    : m_device(std::move(device)), m_noServer(std::move(noServer)),
+      m_hold(kFrameBytes, kSpec.rate) {
     m_loop = pa_threaded_mainloop_new();
     if (!m_loop)
         return;
@@ -182,8 +179,13 @@ void PulseSession::onContextState() {
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        if (!m_wasReady && !g_saidNoServer.exchange(true))
-            std::fprintf(stderr, "vistrel: no sound server; the picture plays without sound\n");
+        if (!m_wasReady) {
+            // No server at all: the owner takes another way, and this session is done.
+            closeContext();
+            m_closing = true;
+            std::exchange(m_noServer, nullptr)();
+            break;
+        }
         closeContext();
         setPlaying("");
         after(kReconnectPause, &PulseSession::connect);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,7 +21,10 @@ namespace platform::audio {
 // connection, the choice of the input, the two streams and the copying between them.
 class PulseSession {
 public:
-    explicit PulseSession(UsbDevice device);
+    // `noServer` is called once on the session's thread when the first connection fails (no
+    // server answers); the session then stops trying. A server that goes after it answered is
+    // looked for again.
+    PulseSession(UsbDevice device, std::function<void()> noServer);
     ~PulseSession();
 
     void setPictureDelay(std::chrono::microseconds delay) { m_pictureDelayUs = delay.count(); }
@@ -45,6 +49,7 @@ private:
     void setPlaying(const std::string& source);
 
     const UsbDevice m_device;
+    std::function<void()> m_noServer;
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     pa_stream* m_record = nullptr;

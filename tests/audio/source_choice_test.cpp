@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/audio/sound_card.h"
 #include "platform/audio/source_choice.h"
 #include "platform/audio/usb_device.h"
 
 namespace {
 
 using platform::audio::ChooseSource;
+using platform::audio::FindSoundCard;
 using platform::audio::FindUsbDevice;
 using platform::audio::SourceEntry;
 using platform::audio::UsbDevice;
@@ -80,7 +82,7 @@ void Write(const fs::path& file, const std::string& text) {
     std::ofstream(file) << text << "\n";
 }
 
-TEST(SourceChoice, FindsTheUsbDeviceOfAVideoNodeInSysfs) {
+TEST(SourceChoice, FindsTheUsbDeviceOfAVideoNodeAndItsSoundCardInSysfs) {
     const fs::path sys = fs::temp_directory_path() / ("vistrel-sys-" + std::to_string(getpid()));
     const fs::path usb = sys / "devices/pci0000:00/0000:00:14.0/usb1/1-4";
     Write(usb / "idVendor", "3188");
@@ -105,6 +107,14 @@ TEST(SourceChoice, FindsTheUsbDeviceOfAVideoNodeInSysfs) {
     EXPECT_FALSE(FindUsbDevice(sys.string(), 5)) << "not on USB";
     EXPECT_FALSE(FindUsbDevice(sys.string(), 7)) << "no such node";
     EXPECT_FALSE(FindUsbDevice((sys / "missing").string(), 3));
+
+    // Its sound card is the one in its own interface's folder, never another device's.
+    fs::create_directories(sys / "devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.2/sound/card0");
+    EXPECT_EQ(FindSoundCard(sys.string(), *found), std::nullopt) << "no sound function yet";
+    fs::create_directories(usb / "1-4:1.1/sound/card12/controlC12");
+    fs::create_directories(usb / "1-4:1.1/sound/cardX");
+    EXPECT_EQ(FindSoundCard(sys.string(), *found), 12);
+    EXPECT_EQ(FindSoundCard(sys.string(), UsbDevice{}), std::nullopt);
     fs::remove_all(sys);
 }
 
