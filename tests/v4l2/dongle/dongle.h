@@ -22,6 +22,8 @@
 //                                      uvcvideo answers while another program streams
 //   eio once|always                    DQBUF fails with EIO: the third one only, or every one
 //   slow MS                            every ioctl takes MS milliseconds
+//   plugged-while PATH                 plugged in only while the file PATH exists (looked at
+//                                      every 10 ms): another process unplugs and replugs it
 // Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with TurboJPEG, all
 // before the stream starts (at its first STREAMON in a mode), so no encoding is measured.
 #pragma once

@@ -38,6 +38,7 @@ struct Table {
     bool deny = false, busy = false;
     enum class Eio { Never, Once, Always } eio = Eio::Never;
     int slowMs = 0;
+    std::string pluggedWhile;
 };
 
 // Entries it cannot read are left out.
