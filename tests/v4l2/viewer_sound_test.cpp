@@ -69,8 +69,7 @@ public:
     }
 
 private:
-    // `path` below /sys/devices: the testbed checks a named parent in the real /sys, which
-    // this process, not preloaded, would see, so the parents are named in the path instead.
+    // `path` lies below /sys/devices, its parents added before it.
     std::string add(const char* subsystem, const char* path, std::vector<const char*> attributes,
                     std::vector<const char*> properties) {
         attributes.push_back(nullptr);
@@ -159,22 +158,29 @@ TEST(ViewerWithDongle, PlaysTheDonglesSoundWhileItsPictureIsLive) {
     EXPECT_TRUE(Live(ScreenshotWhen(Live))) << "no live picture";
     EXPECT_TRUE(SpeakersWithin(DongleTone, 8s)) << "the dongle's tone does not play";
 
-    // Unplugged: the sound input goes first, then the node and the device.
-    std::string module = server.pactl("list short modules | awk '/source_name=dongle /{print $1}'");
-    module.erase(module.find_last_not_of('\n') + 1);
-    server.pactl("unload-module " + module);
-    dongle.unplug();
-    EXPECT_TRUE(NoSignal(ScreenshotWhen(NoSignal))) << "no no-signal screen";
-    EXPECT_TRUE(SpeakersWithin(Silence, 8s)) << "not silent once unplugged";
-    EXPECT_FALSE(SpeakersWithin([](auto& piece) { return !Silence(piece); }, 1s))
-        << "another input plays";
+    for (const bool inputFirst : {true, false}) {
+        SCOPED_TRACE(inputFirst ? "the sound input goes first" : "the video node goes first");
+        std::string module =
+            server.pactl("list short modules | awk '/source_name=dongle /{print $1}'");
+        module.erase(module.find_last_not_of('\n') + 1);
+        if (inputFirst) // the stream playing it must end, not move to the microphone
+            server.pactl("unload-module " + module);
+        dongle.unplug();
+        EXPECT_TRUE(NoSignal(ScreenshotWhen(NoSignal))) << "no no-signal screen";
+        // The capture's release ends the sound, also while the dongle's input is still there.
+        EXPECT_TRUE(SpeakersWithin(Silence, 8s)) << "not silent once unplugged";
+        if (!inputFirst)
+            server.pactl("unload-module " + module);
+        EXPECT_FALSE(SpeakersWithin([](auto& piece) { return !Silence(piece); }, 1s))
+            << "another input plays";
 
-    // Replugged: the device and its card, then the server's source for the card.
-    dongle.plug();
-    server.pactl(std::string("load-module ") + kDongleSource + " file=" + server.pipe("dongle") +
-                 " \"source_properties='" + kDongleProperties + "'\"");
-    EXPECT_TRUE(Live(ScreenshotWhen(Live))) << "no live picture after the replug";
-    EXPECT_TRUE(SpeakersWithin(DongleTone, 8s)) << "no sound after the replug";
+        // Replugged: the device and its card, then the server's source for the card.
+        dongle.plug();
+        server.pactl(std::string("load-module ") + kDongleSource + " file=" +
+                     server.pipe("dongle") + " \"source_properties='" + kDongleProperties + "'\"");
+        EXPECT_TRUE(Live(ScreenshotWhen(Live))) << "no live picture after the replug";
+        EXPECT_TRUE(SpeakersWithin(DongleTone, 8s)) << "no sound after the replug";
+    }
 
     server.stop();
     ASSERT_TRUE(server.start());
