@@ -142,6 +142,8 @@ TEST(ViewerWithDongle, PlaysTheDonglesSoundWhileItsPictureIsLive) {
                         {"microphone", "device.bus=pci device.bus_path=pci-0000:00:1f.3 "
                                        "sysfs.path=/devices/pci0000:00/0000:00:1f.3/sound/card0"}});
     ASSERT_TRUE(server.start());
+    // As on a desktop, the microphone is the default input.
+    server.pactl("set-default-source microphone");
     PipeFeeder dongleFeed(server.pipe("dongle"), kDongleHz);
     PipeFeeder microphoneFeed(server.pipe("microphone"), kMicrophoneHz);
     TestbedDongle dongle;
