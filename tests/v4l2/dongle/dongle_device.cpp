@@ -81,8 +81,9 @@ void Device::WatchPlugFile() {
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         Lock lock(m_mutex);
-        const bool present =
-            !m_table.pluggedWhile.empty() && ::access(m_table.pluggedWhile.c_str(), F_OK) == 0;
+        if (m_table.pluggedWhile.empty())
+            continue; // a later table without the entry: plugged as the calls say
+        const bool present = ::access(m_table.pluggedWhile.c_str(), F_OK) == 0;
         if (present == !m_unplugged)
             continue;
         Record(present ? "replug" : "unplug");
