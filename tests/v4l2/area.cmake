@@ -9,7 +9,9 @@ set_target_properties(v4l2_dongle PROPERTIES UNITY_BUILD OFF)
 target_include_directories(v4l2_dongle PUBLIC ${CMAKE_CURRENT_LIST_DIR}/dongle)
 target_link_libraries(v4l2_dongle PRIVATE opencv PkgConfig::TURBOJPEG Threads::Threads
   ${CMAKE_DL_LIBS})
-target_link_libraries(v4l2_tests PRIVATE v4l2_dongle)
+# The sound test's umockdev testbed: the dongle's USB device, video node and sound card.
+pkg_check_modules(UMOCKDEV REQUIRED IMPORTED_TARGET umockdev-1.0)
+target_link_libraries(v4l2_tests PRIVATE v4l2_dongle PkgConfig::UMOCKDEV)
 target_compile_definitions(v4l2_tests PRIVATE
   VISTREL_DONGLE_LIBRARY="$<TARGET_FILE:v4l2_dongle>")
 if(TARGET vistrel)

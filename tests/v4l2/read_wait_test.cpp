@@ -3,7 +3,10 @@
 // skipped, bursts lose nothing, a failing device ends the reads after a few tries.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
 #include <set>
 #include <thread>
 
@@ -65,14 +68,32 @@ TEST_F(ReadWait, AQuietPeriodIsWaitedOutAndFramesFollow) {
     EXPECT_TRUE(capture.read(frame));
 }
 
-TEST_F(ReadWait, UnplugEndsAWaitingReadAtOnce) {
+// Unplugged by the dongle's call, and by its plug file, as another process unplugs it.
+class Unplug : public ReadWait, public testing::WithParamInterface<bool> {
+protected:
+    void plug(bool in) {
+        if (!GetParam())
+            return in ? dongle::Replug() : dongle::Unplug();
+        if (in)
+            std::fclose(std::fopen(m_plugFile.c_str(), "w"));
+        else
+            std::remove(m_plugFile.c_str());
+    }
+    const std::string m_plugFile = "/tmp/vistrel-plug-" + std::to_string(getpid());
+};
+
+TEST_P(Unplug, EndsAWaitingReadAtOnce) {
+    if (GetParam()) {
+        plug(true);
+        dongle::Configure(std::string(kTable) + "; plugged-while " + m_plugFile);
+    }
     openAndRead();
     dongle::GoQuiet(60);
     readUntilFailure();
     std::this_thread::sleep_for(300ms); // the reader now waits for a frame
     const int before = frames;
     const auto unplugged = Clock::now();
-    dongle::Unplug();
+    plug(false);
     reader.join();
     EXPECT_LT(std::chrono::duration<double>(ended - unplugged).count(), 0.4);
     EXPECT_EQ(frames, before);
@@ -80,10 +101,16 @@ TEST_F(ReadWait, UnplugEndsAWaitingReadAtOnce) {
     capture.release();
     EXPECT_EQ(dongle::OpenHandles(), 0);
     EXPECT_FALSE(capture.open(0)) << "the node is gone";
-    dongle::Replug();
-    ASSERT_TRUE(capture.open(0));
+    plug(true);
+    const auto replugged = Clock::now();
+    while (!capture.open(0) && Since(replugged) < 0.4) // the file is looked at every 10 ms
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(capture.isOpened());
     EXPECT_TRUE(capture.read(frame));
+    std::remove(m_plugFile.c_str());
 }
+
+INSTANTIATE_TEST_SUITE_P(ByCallAndByPlugFile, Unplug, testing::Bool());
 
 // Also the first read, on a device that is quiet from the start.
 TEST_F(ReadWait, ReleaseEndsAWaitingReadAndClosesTheNode) {

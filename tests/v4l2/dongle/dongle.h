@@ -25,6 +25,8 @@
 //   cache DIR                          keep the encoded pictures in the folder DIR and read
 //                                      them from there in later runs (for timing start-up;
 //                                      empty it after changing the pictures)
+//   plugged-while PATH                 plugged in only while the file PATH exists (looked at
+//                                      every 10 ms): another process unplugs and replugs it
 // Frames are a moving pattern: YUYV is filled in, MJPG is JPEG-encoded with TurboJPEG, all
 // before the stream starts (at its first STREAMON in a mode), so no encoding is measured.
 #pragma once

@@ -70,7 +70,28 @@ void Device::ConfigureLocked(const std::string& text) {
         m_format = {first.fourcc, first.width, first.height};
         m_fps = first.fps.front();
     }
+    if (!m_table.pluggedWhile.empty() && !m_watching) {
+        m_watching = true;
+        std::thread([this] { WatchPlugFile(); }).detach(); // the device is never destroyed
+    }
     Changed();
+}
+
+void Device::WatchPlugFile() {
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Lock lock(m_mutex);
+        if (m_table.pluggedWhile.empty())
+            continue; // a later table without the entry: plugged as the calls say
+        const bool present = ::access(m_table.pluggedWhile.c_str(), F_OK) == 0;
+        if (present == !m_unplugged)
+            continue;
+        Record(present ? "replug" : "unplug");
+        if (present)
+            Replug(lock);
+        else
+            Unplug();
+    }
 }
 
 std::optional<Node> Device::NodeOf(const char* path) const {

@@ -127,6 +127,8 @@ private:
     // Fills the first queued buffer with frame `sequence`, damaged as the table says.
     void Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pictures,
               const std::vector<std::vector<uint8_t>>& otherSize);
+    // Follows the table's plugged-while file, on a thread of its own for the process's life.
+    void WatchPlugFile();
     void StartStreaming(Lock& lock);
     void StopStreaming(Lock& lock);
     void FreeBuffers();
@@ -145,6 +147,7 @@ private:
     bool m_everStreamed = false;
     bool m_stopProducer = false;
     std::thread m_producer;
+    bool m_watching = false; // the plug file's thread runs
     uint64_t m_dequeues = 0; // since the stream started
     // The pictures of each mode (fourcc, size, natural content), encoded once.
     std::map<std::tuple<uint32_t, int, int, bool>, std::vector<std::vector<uint8_t>>> m_pictures;

@@ -39,6 +39,7 @@ struct Table {
     enum class Eio { Never, Once, Always } eio = Eio::Never;
     int slowMs = 0;
     std::string cacheDir; // where the pictures are kept between runs, when not empty
+    std::string pluggedWhile;
 };
 
 // Entries it cannot read are left out.

@@ -64,6 +64,8 @@ Table ParseTable(const std::string& text) {
             in >> table.cacheDir;
         } else if (word == "slow") {
             in >> table.slowMs;
+        } else if (word == "plugged-while") {
+            in >> table.pluggedWhile;
         } else if (word.size() == 4) {
             SizeEntry entry;
             entry.fourcc = word[0] | word[1] << 8 | word[2] << 16 | uint32_t(word[3]) << 24;
