@@ -7,6 +7,9 @@
 // in ms, the median and minimum of each start-up, the median of its CPU time, and the ratio of
 // the medians (vistrel's over mpv's). Without mpv on the PATH only vistrel is measured. Other
 // vistrel binaries named on the command line are timed in the same rounds ("other1", ...).
+// mpv runs without the user's configuration, in a window of the viewer's video-area size. The
+// preloaded dongle brings OpenCV's libraries into mpv too (about 20 ms of CPU), which vistrel
+// loads anyway: mpv's figures include them.
 // The session bus a desktop has (SDL asks it to hold the screensaver off) comes from
 // dbus-run-session; without one, libdbus would start a bus of its own in every round:
 //   scripts/with-display --private dbus-run-session build-rel/bench/startup_bench [VISTREL...]
