@@ -4,8 +4,9 @@
 //   SoundLatency/<s>        for <s> seconds: the median and 99th percentile of the time from
 //                           the write into the pipe to the click's arrival in the monitor
 //                           recording (which adds its own 5 ms pieces: an upper bound), its
-//                           drift per minute (slope of a line through all clicks), and the CPU
-//                           the sound thread used, in percent of one core;
+//                           drift per minute (slope of a line through all clicks), the CPU
+//                           the sound thread used, in percent of one core, and how often it
+//                           woke;
 //   SoundBehindPicture/<ms> the same with a picture said to take <ms> ms: the sound's latency
 //                           should follow it;
 //   SoundStartStop          what opening and releasing the sound costs the caller (the capture's
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "platform/audio/dongle_sound.h"
 #include "tests/support/pulse_server.h"
@@ -30,9 +30,15 @@ namespace {
 
 constexpr size_t kPiece = kSoundRate / 200;
 
-// CPU seconds of this process's thread named `name` (user and system).
-double ThreadCpuSeconds(const std::string& name) {
-    double total = 0;
+// What this process's thread named `name` used: CPU seconds (the scheduler's own count, in
+// nanoseconds, not the clock ticks of /proc's stat) and wake-ups (voluntary context switches:
+// each a sleep in poll() that something ended).
+struct ThreadUse {
+    double cpuSeconds = 0;
+    double wakeUps = 0;
+};
+ThreadUse ThreadUsage(const std::string& name) {
+    ThreadUse use;
     if (DIR* tasks = opendir("/proc/self/task")) {
         while (dirent* entry = readdir(tasks)) {
             const std::string task = std::string("/proc/self/task/") + entry->d_name;
@@ -40,19 +46,18 @@ double ThreadCpuSeconds(const std::string& name) {
             std::getline(std::ifstream(task + "/comm"), comm);
             if (comm != name)
                 continue;
-            std::string stat;
-            std::getline(std::ifstream(task + "/stat"), stat);
-            std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-            std::string skip;
-            for (int i = 0; i < 11; ++i)
-                fields >> skip;
-            long user = 0, system = 0;
-            fields >> user >> system;
-            total += double(user + system) / double(sysconf(_SC_CLK_TCK));
+            double runNs = 0;
+            std::ifstream(task + "/schedstat") >> runNs;
+            use.cpuSeconds += runNs / 1e9;
+            std::ifstream status(task + "/status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                    use.wakeUps += std::stod(line.substr(line.find(':') + 1));
+            }
         }
         closedir(tasks);
     }
-    return total;
+    return use;
 }
 
 // Reads the monitor without pause (a recording left unread delivers late) and notes, for each
@@ -120,7 +125,7 @@ void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pic
     std::vector<double> latencies, times;
     for (auto _ : state) {
         std::this_thread::sleep_for(std::chrono::seconds(2)); // the output settles
-        const double cpuBefore = ThreadCpuSeconds("vistrel-sound");
+        const ThreadUse before = ThreadUsage("vistrel-sound");
         const Clock::time_point start = Clock::now();
         {
             ClickListener listener(feeder, start);
@@ -134,8 +139,9 @@ void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pic
             latencies = listener.latencies;
             times = listener.times;
         }
-        const double cpu = ThreadCpuSeconds("vistrel-sound") - cpuBefore;
-        state.counters["cpu_percent"] = 100 * cpu / seconds;
+        const ThreadUse after = ThreadUsage("vistrel-sound");
+        state.counters["cpu_percent"] = 100 * (after.cpuSeconds - before.cpuSeconds) / seconds;
+        state.counters["wakeups_per_s"] = (after.wakeUps - before.wakeUps) / seconds;
     }
     // Drift: the slope of the least-squares line through (time, latency), per minute.
     const double n = double(latencies.size());
