@@ -48,15 +48,19 @@ private:
     pid_t m_pid = -1;
 };
 
-// Writes a stereo sine (or silence, at 0 Hz) into a pipe source's pipe in 5 ms pieces at the
-// pace of the clock, from a thread of its own; reopens the pipe when the server restarts.
-// A click (1 ms at full scale) can be put into the next piece.
+// Writes a stereo sine (or silence, at 0 Hz) into a pipe source's pipe in pieces (5 ms unless
+// said) at the pace of the clock, from a thread of its own; reopens the pipe when the server
+// restarts. The server hands each piece on as it comes, as a sound card's driver hands on each
+// period: the piece is the input's period. A click (1 ms at full scale) can be put at the
+// start of the next piece.
 class PipeFeeder {
 public:
-    PipeFeeder(std::string pipe, double hz);
+    PipeFeeder(std::string pipe, double hz,
+               std::chrono::milliseconds piece = std::chrono::milliseconds(5));
     ~PipeFeeder();
     void click() { m_clickWanted = true; }
-    // When the last click was written into the pipe (epoch when none was).
+    // When the last click was captured (epoch when none was): a piece is written when its
+    // last frame is in, so a click at its start was captured a piece before its write.
     std::chrono::steady_clock::time_point lastClick() const {
         return std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(m_clickAt.load()));
@@ -67,6 +71,7 @@ private:
 
     std::string m_pipe;
     double m_hz;
+    std::chrono::milliseconds m_piece;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_clickWanted{false};
     std::atomic<int64_t> m_clickAt{0};
