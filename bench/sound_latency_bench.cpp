@@ -1,13 +1,14 @@
 // The dongle's sound through a private PulseAudio server (tests/support/pulse_server.h): a
 // click written into the dongle's pipe source every quarter second, timed until it shows in
 // the speakers' monitor.
-//   SoundLatency/<s>        for <s> seconds: the median and 99th percentile of the time from
-//                           the click's capture (a period before the write into the pipe)
-//                           to its arrival in the monitor
-//                           recording (which adds its own 5 ms pieces: an upper bound), its
-//                           drift per minute (slope of a line through all clicks), the CPU
-//                           the sound thread used, in percent of one core, and how often it
-//                           woke;
+//   SoundLatency/<s>/<shm>  for <s> seconds, the sound carried in the server's socket (shm 0,
+//                           the costlier way for the client) or in shared memory (shm 1, as
+//                           on a desktop's PulseAudio): the median and 99th percentile of the
+//                           time from the click's capture (a period before its write into the
+//                           pipe) to its arrival in the monitor recording (which adds its own
+//                           5 ms pieces: an upper bound), its drift per minute (slope of a line
+//                           through all clicks), the CPU the sound thread used, in percent of
+//                           one core, and how often it woke;
 //   SoundBehindPicture/<ms> the same with a picture said to take <ms> ms: the sound's latency
 //                           should follow it;
 //   SoundStartStop          what opening and releasing the sound costs the caller (the capture's
@@ -116,9 +117,11 @@ double Percentile(std::vector<double> values, double p) {
     return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
 }
 
-void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pictureDelay) {
-    PulseServer server(std::vector<PulseServer::PipeSource>{
-        {"dongle", "device.vendor.id=3188 device.product.id=1000"}});
+void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pictureDelay,
+             bool sharedMemory = false) {
+    const std::vector<PulseServer::PipeSource> dongle{
+        {"dongle", "device.vendor.id=3188 device.product.id=1000"}};
+    PulseServer server(dongle, sharedMemory);
     if (!server.start()) {
         state.SkipWithError("pulseaudio did not start");
         return;
@@ -166,9 +169,15 @@ void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pic
 }
 
 void SoundLatency(benchmark::State& state) {
-    Measure(state, int(state.range(0)), std::chrono::milliseconds(0));
+    Measure(state, int(state.range(0)), std::chrono::milliseconds(0), state.range(1) != 0);
 }
-BENCHMARK(SoundLatency)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(SoundLatency)
+    ->ArgNames({"s", "shm"})
+    ->Args({20, 0})
+    ->Args({20, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 
 void SoundBehindPicture(benchmark::State& state) {
     Measure(state, 10, std::chrono::milliseconds(state.range(0)));

@@ -246,7 +246,9 @@ void PulseSession::openStreams(const std::string& source) {
     pa_stream_set_state_callback(m_playback, onState, this);
     pa_stream_set_read_callback(
         m_record,
-        [](pa_stream*, size_t, void* self) { static_cast<PulseSession*>(self)->onReadable(); },
+        [](pa_stream*, size_t readable, void* self) {
+            static_cast<PulseSession*>(self)->onReadable(readable);
+        },
         this);
 
     // No automatic timing updates: each is a round trip to the server, and the hold for the
@@ -318,16 +320,17 @@ void PulseSession::onStreamState(pa_stream* stream) {
 }
 
 // Every call into the library costs a system call of its own (it checks for a fork), on top of
-// the wake-up: a wake-up takes all the input there is and makes one write, with as few calls
-// as that needs.
-void PulseSession::onReadable() {
+// the wake-up: a wake-up takes the `readable` bytes of input there are (later input calls
+// again) and makes one write, with as few calls as that needs.
+void PulseSession::onReadable(size_t readable) {
     const void* data = nullptr;
     size_t bytes = 0;
-    while (m_record && pa_stream_peek(m_record, &data, &bytes) == 0 && bytes > 0) {
+    while (readable > 0 && m_record && pa_stream_peek(m_record, &data, &bytes) == 0 && bytes > 0) {
         // A hole in the input (data null) is played as silence.
         if (m_playbackReady)
             m_hold.push(static_cast<const uint8_t*>(data), bytes);
         pa_stream_drop(m_record);
+        readable -= std::min(readable, bytes);
     }
     if (!m_playbackReady)
         return;

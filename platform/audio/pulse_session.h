@@ -38,7 +38,7 @@ private:
     void openStreams(const std::string& source);
     void closeStreams();
     void onStreamState(pa_stream* stream);
-    void onReadable();
+    void onReadable(size_t readable);
     void updateTiming();
     void followPicture();
     void after(std::chrono::milliseconds delay, void (PulseSession::*work)());

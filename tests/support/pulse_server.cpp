@@ -21,7 +21,8 @@ namespace {
 constexpr size_t kPieceFrames = kSoundRate / 200;
 } // namespace
 
-PulseServer::PulseServer(std::vector<PipeSource> sources) : m_sources(std::move(sources)) {
+PulseServer::PulseServer(std::vector<PipeSource> sources, bool sharedMemory)
+    : m_sources(std::move(sources)), m_sharedMemory(sharedMemory) {
     char folder[] = "/tmp/vistrel-pulse-XXXXXX";
     m_folder = mkdtemp(folder);
     setenv("PULSE_SERVER", ("unix:" + m_folder + "/native").c_str(), 1);
@@ -39,15 +40,12 @@ PulseServer::~PulseServer() {
 bool PulseServer::start() {
     // As root it warns only; --system=no and its own runtime and state folders keep it away
     // from any other server. Anonymous clients: no cookie to share.
-    // No shared memory: the sound goes through the socket, the costlier way for a client's
-    // thread (a desktop's PulseAudio uses shared memory; it took a fifth less of the sound
-    // thread's CPU here), so the sound benchmark measures the worse case.
     std::vector<std::string> args = {
         "pulseaudio",
         "-n",
         "--daemonize=no",
         "--exit-idle-time=-1",
-        "--disable-shm=yes",
+        m_sharedMemory ? "--disable-shm=no" : "--disable-shm=yes",
         "--system=no",
         "--use-pid-file=no",
         "--log-level=error",

@@ -30,7 +30,9 @@ public:
         std::string properties;
     };
 
-    explicit PulseServer(std::vector<PipeSource> sources);
+    // `sharedMemory`: the sound passes to and from clients in shared memory, as on a desktop's
+    // PulseAudio; without it, in the socket, the costlier way for a client.
+    explicit PulseServer(std::vector<PipeSource> sources, bool sharedMemory = false);
     ~PulseServer();
 
     // Starts the server and waits until it answers; false when it does not within 8 s.
@@ -45,6 +47,7 @@ public:
 private:
     std::string m_folder;
     std::vector<PipeSource> m_sources;
+    bool m_sharedMemory;
     pid_t m_pid = -1;
 };
 
