@@ -13,8 +13,8 @@ namespace platform::audio {
 // up here (growing latency) or the output would run dry (gaps). The hold watches its level,
 // what it has ready beyond what the output asked for (negative when it asked for more), and
 // when the smoothed level leaves the band around its target, drops or repeats one frame per
-// piece: one frame in a piece of 240 is far below hearing and follows a drift of over
-// 4000 ppm.
+// request: one frame in a request of 480 (10 ms) is far below hearing and follows a drift of
+// over 2000 ppm.
 class BufferHold {
 public:
     // The level kept: a little sound in hand for the output's next request.

@@ -25,6 +25,9 @@ constexpr uint32_t kTargetBytes = kSpec.rate / 50 * kFrameBytes;
 // A server that is not there, or went, is looked for again this often: a restarted server
 // brings the sound back within about this time.
 constexpr std::chrono::milliseconds kReconnectPause{500};
+// The latencies are asked for this often: a change of the picture's delay is followed within
+// about this time, and the round trips to the server stay few.
+constexpr std::chrono::milliseconds kTimingPause{500};
 // After a stream failed (the input went, the output failed), the inputs are looked at again
 // after this pause, so a stream that fails at once cannot spin.
 constexpr std::chrono::milliseconds kReopenPause{200};
@@ -245,11 +248,14 @@ void PulseSession::openStreams(const std::string& source) {
     pa_stream_set_state_callback(m_playback, onState, this);
     pa_stream_set_read_callback(
         m_record,
-        [](pa_stream*, size_t, void* self) { static_cast<PulseSession*>(self)->onReadable(); },
+        [](pa_stream*, size_t readable, void* self) {
+            static_cast<PulseSession*>(self)->onReadable(readable);
+        },
         this);
 
-    const auto timing = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
-                                          PA_STREAM_INTERPOLATE_TIMING);
+    // No automatic timing updates: each is a round trip to the server, and the hold for the
+    // picture needs the latencies only now and then (followPicture).
+    const auto timing = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY);
     pa_buffer_attr in{};
     in.maxlength = uint32_t(-1);
     in.fragsize = kFragmentBytes;
@@ -271,6 +277,15 @@ void PulseSession::openStreams(const std::string& source) {
         return;
     }
     m_hold = BufferHold(kFrameBytes, kSpec.rate);
+    m_playbackReady = false;
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    timeval now;
+    m_timingEvent = api->time_new(
+        api, pa_gettimeofday(&now),
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
+            static_cast<PulseSession*>(self)->updateTiming();
+        },
+        this);
     setPlaying(source);
 }
 
@@ -285,11 +300,18 @@ void PulseSession::closeStreams() {
         pa_stream_unref(*stream);
         *stream = nullptr;
     }
+    if (m_timingEvent) {
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_timingEvent);
+        m_timingEvent = nullptr;
+    }
+    m_playbackReady = false;
     m_soundLatencyUs = 0;
 }
 
 void PulseSession::onStreamState(pa_stream* stream) {
     const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (stream == m_playback)
+        m_playbackReady = state == PA_STREAM_READY;
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
         return;
     // The dongle's input went (unplugged before its video) or the output failed: quietly
@@ -299,28 +321,48 @@ void PulseSession::onStreamState(pa_stream* stream) {
     after(kReopenPause, &PulseSession::listSources);
 }
 
-void PulseSession::onReadable() {
-    while (m_record && pa_stream_readable_size(m_record) > 0) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(m_record, &data, &bytes) < 0 || bytes == 0)
-            return;
-        forward(data, bytes);
+// Every call into the library costs a system call of its own (it checks for a fork), on top of
+// the wake-up: a wake-up takes the `readable` bytes of input there are (later input calls
+// again) and makes one write, with as few calls as that needs.
+void PulseSession::onReadable(size_t readable) {
+    const void* data = nullptr;
+    size_t bytes = 0;
+    while (readable > 0 && m_record && pa_stream_peek(m_record, &data, &bytes) == 0 && bytes > 0) {
+        // A hole in the input (data null) is played as silence.
+        if (m_playbackReady)
+            m_hold.push(static_cast<const uint8_t*>(data), bytes);
         pa_stream_drop(m_record);
+        readable -= std::min(readable, bytes);
     }
-}
-
-void PulseSession::forward(const void* data, size_t bytes) {
-    if (pa_stream_get_state(m_playback) != PA_STREAM_READY)
+    if (!m_playbackReady)
         return;
-    m_hold.push(static_cast<const uint8_t*>(data), bytes);
-    followPicture();
     // The output asks for what keeps its buffer full; it gets that and no more, so the wait
     // stays here where the hold sees it.
     m_out.clear();
     m_hold.pull(pa_stream_writable_size(m_playback), m_out);
     if (!m_out.empty())
         pa_stream_write(m_playback, m_out.data(), m_out.size(), nullptr, 0, PA_SEEK_RELATIVE);
+}
+
+// Asks both streams for their latencies now and then, and follows the picture when the
+// output's answer is in; the next time follows after kTimingPause.
+void PulseSession::updateTiming() {
+    pa_operation* asked = pa_stream_update_timing_info(m_record, nullptr, nullptr);
+    if (asked)
+        pa_operation_unref(asked);
+    asked = pa_stream_update_timing_info(
+        m_playback,
+        [](pa_stream* stream, int success, void* self) {
+            auto* session = static_cast<PulseSession*>(self);
+            if (success && stream == session->m_playback && session->m_playbackReady)
+                session->followPicture();
+        },
+        this);
+    if (asked)
+        pa_operation_unref(asked);
+    timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), pa_usec_t(kTimingPause.count()) * PA_USEC_PER_MSEC);
+    pa_threaded_mainloop_get_api(m_loop)->time_restart(m_timingEvent, &when);
 }
 
 // Holds the sound back by what the picture takes longer than the sound's own way.

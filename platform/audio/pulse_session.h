@@ -42,8 +42,8 @@ private:
     void openStreams(const std::string& source);
     void closeStreams();
     void onStreamState(pa_stream* stream);
-    void onReadable();
-    void forward(const void* data, size_t bytes);
+    void onReadable(size_t readable);
+    void updateTiming();
     void followPicture();
     void after(std::chrono::milliseconds delay, void (PulseSession::*work)());
     void setPlaying(const std::string& source);
@@ -54,11 +54,13 @@ private:
     pa_context* m_context = nullptr;
     pa_stream* m_record = nullptr;
     pa_stream* m_playback = nullptr;
-    std::vector<SourceEntry> m_listed; // the list being received
-    bool m_listing = false;            // a list is on its way
-    bool m_listAgain = false;          // the sources changed while it was
-    bool m_wasReady = false;           // connected once: a later failure is no news
-    bool m_closing = false;            // the owner is going: no new connection
+    bool m_playbackReady = false;           // the output takes sound
+    pa_time_event* m_timingEvent = nullptr; // the next look at the latencies
+    std::vector<SourceEntry> m_listed;      // the list being received
+    bool m_listing = false;                 // a list is on its way
+    bool m_listAgain = false;               // the sources changed while it was
+    bool m_wasReady = false;                // connected once: a later failure is no news
+    bool m_closing = false;                 // the owner is going: no new connection
     BufferHold m_hold;
     std::vector<uint8_t> m_out;
 

@@ -21,7 +21,8 @@ namespace {
 constexpr size_t kPieceFrames = kSoundRate / 200;
 } // namespace
 
-PulseServer::PulseServer(std::vector<PipeSource> sources) : m_sources(std::move(sources)) {
+PulseServer::PulseServer(std::vector<PipeSource> sources, bool sharedMemory)
+    : m_sources(std::move(sources)), m_sharedMemory(sharedMemory) {
     char folder[] = "/tmp/vistrel-pulse-XXXXXX";
     m_folder = mkdtemp(folder);
     setenv("PULSE_SERVER", ("unix:" + m_folder + "/native").c_str(), 1);
@@ -44,7 +45,7 @@ bool PulseServer::start() {
         "-n",
         "--daemonize=no",
         "--exit-idle-time=-1",
-        "--disable-shm=yes",
+        m_sharedMemory ? "--disable-shm=no" : "--disable-shm=yes",
         "--system=no",
         "--use-pid-file=no",
         "--log-level=error",
@@ -95,8 +96,8 @@ std::string PulseServer::pactl(const std::string& arguments) const {
     return Shell("pactl " + arguments + " 2>&1");
 }
 
-PipeFeeder::PipeFeeder(std::string pipe, double hz)
-    : m_pipe(std::move(pipe)), m_hz(hz), m_thread([this] { run(); }) {}
+PipeFeeder::PipeFeeder(std::string pipe, double hz, std::chrono::milliseconds piece)
+    : m_pipe(std::move(pipe)), m_hz(hz), m_piece(piece), m_thread([this] { run(); }) {}
 
 PipeFeeder::~PipeFeeder() {
     m_stop = true;
@@ -106,10 +107,11 @@ PipeFeeder::~PipeFeeder() {
 void PipeFeeder::run() {
     int fd = -1;
     uint64_t frame = 0;
-    std::vector<int16_t> piece(kPieceFrames * 2);
+    const size_t pieceFrames = size_t(m_piece.count()) * kSoundRate / 1000;
+    std::vector<int16_t> piece(pieceFrames * 2);
     auto next = std::chrono::steady_clock::now();
     while (!m_stop) {
-        next += std::chrono::milliseconds(5);
+        next += m_piece;
         std::this_thread::sleep_until(next);
         if (fd < 0) {
             // Non-blocking: without a reader (the server is down) the open fails, and a full
@@ -119,7 +121,7 @@ void PipeFeeder::run() {
                 continue;
         }
         const bool click = m_clickWanted.exchange(false);
-        for (size_t i = 0; i < kPieceFrames; ++i, ++frame) {
+        for (size_t i = 0; i < pieceFrames; ++i, ++frame) {
             const double t = double(frame) / kSoundRate;
             int16_t v = int16_t(m_hz > 0 ? 12000 * std::sin(2 * M_PI * m_hz * t) : 0);
             if (click && i < kSoundRate / 1000)
@@ -128,7 +130,7 @@ void PipeFeeder::run() {
         }
         const ssize_t written = ::write(fd, piece.data(), piece.size() * sizeof(int16_t));
         if (click)
-            m_clickAt = std::chrono::steady_clock::now().time_since_epoch().count();
+            m_clickAt = (std::chrono::steady_clock::now() - m_piece).time_since_epoch().count();
         if (written < 0 && errno != EAGAIN) {
             ::close(fd);
             fd = -1;

@@ -30,7 +30,9 @@ public:
         std::string properties;
     };
 
-    explicit PulseServer(std::vector<PipeSource> sources);
+    // `sharedMemory`: the sound passes to and from clients in shared memory, as on a desktop's
+    // PulseAudio; without it, in the socket, the costlier way for a client.
+    explicit PulseServer(std::vector<PipeSource> sources, bool sharedMemory = false);
     ~PulseServer();
 
     // Starts the server and waits until it answers; false when it does not within 8 s.
@@ -45,18 +47,23 @@ public:
 private:
     std::string m_folder;
     std::vector<PipeSource> m_sources;
+    bool m_sharedMemory;
     pid_t m_pid = -1;
 };
 
-// Writes a stereo sine (or silence, at 0 Hz) into a pipe source's pipe in 5 ms pieces at the
-// pace of the clock, from a thread of its own; reopens the pipe when the server restarts.
-// A click (1 ms at full scale) can be put into the next piece.
+// Writes a stereo sine (or silence, at 0 Hz) into a pipe source's pipe in pieces (5 ms unless
+// said) at the pace of the clock, from a thread of its own; reopens the pipe when the server
+// restarts. The server hands each piece on as it comes, as a sound card's driver hands on each
+// period: the piece is the input's period. A click (1 ms at full scale) can be put at the
+// start of the next piece.
 class PipeFeeder {
 public:
-    PipeFeeder(std::string pipe, double hz);
+    PipeFeeder(std::string pipe, double hz,
+               std::chrono::milliseconds piece = std::chrono::milliseconds(5));
     ~PipeFeeder();
     void click() { m_clickWanted = true; }
-    // When the last click was written into the pipe (epoch when none was).
+    // When the last click was captured (epoch when none was): a piece is written when its
+    // last frame is in, so a click at its start was captured a piece before its write.
     std::chrono::steady_clock::time_point lastClick() const {
         return std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(m_clickAt.load()));
@@ -67,6 +74,7 @@ private:
 
     std::string m_pipe;
     double m_hz;
+    std::chrono::milliseconds m_piece;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_clickWanted{false};
     std::atomic<int64_t> m_clickAt{0};
