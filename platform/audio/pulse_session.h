@@ -12,6 +12,7 @@
 #include "platform/audio/buffer_hold.h"
 #include "platform/audio/source_choice.h"
 #include "platform/audio/usb_device.h"
+#include "platform/system/running_median.h"
 
 namespace platform::audio {
 
@@ -40,7 +41,7 @@ private:
     void onStreamState(pa_stream* stream);
     void onReadable();
     void forward(const void* data, size_t bytes);
-    void followPicture();
+    void followPicture(size_t arrivedBytes);
     void after(std::chrono::milliseconds delay, void (PulseSession::*work)());
     void setPlaying(const std::string& source);
 
@@ -56,6 +57,9 @@ private:
     bool m_closing = false;            // the owner is going: no new connection
     BufferHold m_hold;
     std::vector<uint8_t> m_out;
+    // The sound's way from input to output of the last pieces, in microseconds (followPicture):
+    // a quarter second of 10 ms pieces.
+    RunningMedian<25> m_waysUs;
 
     std::atomic<int64_t> m_pictureDelayUs{0};
     std::atomic<int64_t> m_soundLatencyUs{0};

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/audio/dongle_sound.h"
+#include "tests/support/dialog_harness.h"
 #include "tests/support/pulse_server.h"
 
 namespace {
@@ -78,6 +79,15 @@ TEST_F(DongleSoundTest, PlaysTheDongleOnTheDefaultOutputAndFollowsItUntilStopped
     EXPECT_NE(streams.find("application.name = \"Vistrel\""), std::string::npos) << streams;
     EXPECT_NE(streams.find("media.role = \"video\""), std::string::npos);
     EXPECT_NE(streams.find("application.icon_name = \"vistrel\""), std::string::npos);
+
+    // A picture slower than the sound holds the sound back behind it, and lets it go again
+    // (within 8 s: the input's pieces come late on a busy machine).
+    sound->setPictureDelay(150ms);
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return sound->soundLatency() >= 150ms; }, 8s))
+        << sound->soundLatency().count();
+    sound->setPictureDelay(0ms);
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return sound->soundLatency() < 100ms; }, 8s))
+        << sound->soundLatency().count();
 
     // Headphones plugged in: a new default output, and the sound moves there.
     m_server.pactl("load-module module-null-sink sink_name=headphones rate=48000");
