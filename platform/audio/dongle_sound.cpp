@@ -1,9 +1,21 @@
 // The dongle's sound: the public face of the sound thread.
 #include "platform/audio/dongle_sound.h"
 
+#include <mutex>
+
 #include "platform/audio/pulse_session.h"
 
 namespace platform::audio {
+
+namespace {
+std::mutex g_sysfsMutex;
+std::string g_sysfsRoot = "/sys";
+} // namespace
+
+void DongleSound::ReadSysfsAt(std::string root) {
+    std::lock_guard lock(g_sysfsMutex);
+    g_sysfsRoot = std::move(root);
+}
 
 DongleSound::DongleSound(UsbDevice device)
     : m_session(std::make_unique<PulseSession>(std::move(device))) {}
@@ -11,7 +23,12 @@ DongleSound::DongleSound(UsbDevice device)
 DongleSound::~DongleSound() = default;
 
 std::unique_ptr<DongleSound> DongleSound::ForVideoNode(int index) {
-    auto device = FindUsbDevice("/sys", index);
+    std::string root;
+    {
+        std::lock_guard lock(g_sysfsMutex);
+        root = g_sysfsRoot;
+    }
+    auto device = FindUsbDevice(root, index);
     if (!device)
         return nullptr;
     return std::make_unique<DongleSound>(std::move(*device));
