@@ -1,10 +1,22 @@
 // The dongle's sound: the public face of the sound thread, and the choice of the way it takes.
 #include "platform/audio/dongle_sound.h"
 
+#include <mutex>
+
 #include "platform/audio/alsa_session.h"
 #include "platform/audio/pulse_session.h"
 
 namespace platform::audio {
+
+namespace {
+std::mutex g_sysfsMutex;
+std::string g_sysfsRoot = "/sys";
+} // namespace
+
+void DongleSound::ReadSysfsAt(std::string root) {
+    std::lock_guard lock(g_sysfsMutex);
+    g_sysfsRoot = std::move(root);
+}
 
 // The sound server is tried first: on a desktop it owns the cards (the dongle's is busy to
 // anyone else), follows the default output and gives the desktop's volume control its stream.
@@ -23,10 +35,15 @@ DongleSound::~DongleSound() {
 }
 
 std::unique_ptr<DongleSound> DongleSound::ForVideoNode(int index) {
-    auto device = FindUsbDevice("/sys", index);
+    std::string root;
+    {
+        std::lock_guard lock(g_sysfsMutex);
+        root = g_sysfsRoot;
+    }
+    auto device = FindUsbDevice(root, index);
     if (!device)
         return nullptr;
-    return std::make_unique<DongleSound>(std::move(*device));
+    return std::make_unique<DongleSound>(std::move(*device), root);
 }
 
 // Called on the server's thread, once.

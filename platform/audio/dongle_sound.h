@@ -33,6 +33,9 @@ public:
     // The sound of the USB device behind /dev/video<index> (its folder in /sys); nothing when
     // the node is not a USB device's.
     static std::unique_ptr<DongleSound> ForVideoNode(int index);
+    // Where ForVideoNode reads sysfs: "/sys", or a folder of its shape for a test device
+    // (benchmarks). Set before any capture opens.
+    static void ReadSysfsAt(std::string root);
 
     // How long the picture takes from capture to screen. When it is longer than the sound's
     // own way from input to output, the sound is held back by the difference, so that it

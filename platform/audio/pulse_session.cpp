@@ -286,6 +286,7 @@ void PulseSession::openStreams(const std::string& source) {
             static_cast<PulseSession*>(self)->updateTiming();
         },
         this);
+    m_waysUs.clear();
     setPlaying(source);
 }
 
@@ -365,24 +366,24 @@ void PulseSession::updateTiming() {
     pa_threaded_mainloop_get_api(m_loop)->time_restart(m_timingEvent, &when);
 }
 
-// Holds the sound back by what the picture takes longer than the sound's own way.
+// Holds the sound back by what the picture takes longer than the sound's own way. That way is
+// the one of the newest frame the hold has: its age, which the input's latency gives, then its
+// wait behind the rest of the hold, in the output's buffer and in its device. Each look's figure
+// swings with the sound thread's timing (input read late is old, and the output has less in
+// hand), so the hold follows the median of the last few looks.
 void PulseSession::followPicture() {
     const int64_t recorded = LatencyUs(m_record);
-    const pa_timing_info* timing = pa_stream_get_timing_info(m_playback);
-    const pa_buffer_attr* attr = pa_stream_get_buffer_attr(m_playback);
-    if (recorded < 0 || !timing || !attr)
+    const int64_t played = LatencyUs(m_playback);
+    if (recorded < 0 || played < 0)
         return;
-    // The output's buffer, full but for what it asks for, then its device's own latency.
-    const size_t writable = std::min<size_t>(pa_stream_writable_size(m_playback), attr->tlength);
-    const int64_t played = int64_t(pa_bytes_to_usec(attr->tlength - writable, &kSpec)) +
-                           int64_t(timing->sink_usec) + int64_t(m_hold.readyUs());
+    m_waysUs.add(double(recorded + played + int64_t(m_hold.readyUs())));
+    const int64_t way = int64_t(*m_waysUs.median());
     const int64_t picture = std::min(m_pictureDelayUs.load(), kMaxPictureDelayUs);
-    const int64_t want =
-        picture > 0 ? std::max<int64_t>(0, picture + kAimBehindUs - recorded - played) : 0;
+    const int64_t want = picture > 0 ? std::max<int64_t>(0, picture + kAimBehindUs - way) : 0;
     const int64_t held = int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
     if (std::abs(want - held) >= kFollowStepUs || (want == 0 && held > 0))
         m_hold.setDelayFrames(size_t(want * kSpec.rate / 1'000'000));
-    m_soundLatencyUs = recorded + played + int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
+    m_soundLatencyUs = way + int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
 }
 
 } // namespace platform::audio

@@ -13,6 +13,7 @@
 #include "platform/audio/buffer_hold.h"
 #include "platform/audio/source_choice.h"
 #include "platform/audio/usb_device.h"
+#include "platform/system/running_median.h"
 
 namespace platform::audio {
 
@@ -63,6 +64,9 @@ private:
     bool m_closing = false;                 // the owner is going: no new connection
     BufferHold m_hold;
     std::vector<uint8_t> m_out;
+    // The sound's way from input to output at the last looks, in microseconds (followPicture):
+    // two and a half seconds of looks every half second.
+    RunningMedian<5> m_waysUs;
 
     std::atomic<int64_t> m_pictureDelayUs{0};
     std::atomic<int64_t> m_soundLatencyUs{0};

@@ -1,10 +1,13 @@
 // The hold between input and output: the picture's delay, and drift correction by single
-// frames, on counted frames (each frame carries its own number).
+// frames, on counted frames (each frame carries its own number); the running median that
+// smooths the picture's delay and the sound's own way before the hold follows them.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 #include "platform/audio/buffer_hold.h"
+#include "platform/system/running_median.h"
 
 namespace {
 
@@ -104,6 +107,28 @@ TEST(BufferHold, HoldsTheNewestSoundBackForThePictureAndFlushesAStall) {
     stalled.pull(kPiece * kFrame, out);
     EXPECT_GT(FrameAt(out, 0), 4000);
     EXPECT_LT(stalled.readyUs(), BufferHold::kTargetUs + 1000);
+}
+
+TEST(RunningMedian, IgnoresFarOffValuesAndForgetsOldOnes) {
+    struct Case {
+        const char* what;
+        std::vector<double> added;
+        size_t atLeast;
+        std::optional<double> median;
+    };
+    const Case cases[] = {
+        {"nothing yet", {}, 1, std::nullopt},
+        {"fewer than asked for", {20, 21}, 3, std::nullopt},
+        {"one late frame among steady ones", {20, 21, 400, 19, 20}, 3, 20},
+        {"a lasting change, past half the window", {20, 20, 20, 45, 45, 45}, 1, 45},
+        {"the oldest forgotten", {900, 900, 900, 900, 900, 1, 2, 3, 4, 5}, 1, 3},
+    };
+    for (const Case& c : cases) {
+        platform::RunningMedian<5> median;
+        for (double value : c.added)
+            median.add(value);
+        EXPECT_EQ(median.median(c.atLeast), c.median) << c.what;
+    }
 }
 
 } // namespace

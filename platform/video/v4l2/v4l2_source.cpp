@@ -6,10 +6,16 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/video/v4l2/raw_conversion.h"
 
 namespace platform::v4l2 {
+
+namespace {
+// A longer delay is no delay of the picture's own: the sound is never held back further.
+constexpr double kLongestPictureDelayMs = 1000;
+} // namespace
 
 std::unique_ptr<V4l2Source> V4l2Source::Open(int index, int driverBuffers, OpenFailure& failure) {
     failure.node = "/dev/video" + std::to_string(index);
@@ -67,6 +73,7 @@ void V4l2Source::interrupt() {
 }
 
 bool V4l2Source::read(cv::Mat& frame) {
+    notePictureDelay();
     while (!m_gone && !m_interrupted) {
         FilledBuffer newest;
         bool have = false;
@@ -80,6 +87,7 @@ bool V4l2Source::read(cv::Mat& frame) {
                 m_gone = true;
             if (decoded) {
                 m_captureMs = newest.captureMs;
+                m_undrawnCaptureMs = newest.captureMs;
                 return true;
             }
             ++m_damaged;
@@ -96,6 +104,27 @@ bool V4l2Source::read(cv::Mat& frame) {
         }
     }
     return false;
+}
+
+// The frame pump draws each frame it reads onto the window's surface before it reads again, so
+// the next read begins when the last frame is there. The delay from the frame's capture (the
+// driver's timestamp, taken as the frame begins) to then includes its transfer, its wait in a
+// driver buffer, the decode and the drawing; it leaves out what follows the surface (the
+// desktop's compositor, the screen's refresh), which the sound's aim of a few milliseconds
+// behind the picture covers.
+void V4l2Source::notePictureDelay() {
+    if (!m_sound || m_undrawnCaptureMs <= 0)
+        return;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const double delayMs = now.tv_sec * 1e3 + now.tv_nsec / 1e6 - m_undrawnCaptureMs;
+    m_undrawnCaptureMs = 0;
+    // Outside this, the driver's timestamps are not of the monotonic clock.
+    if (!(delayMs >= 0 && delayMs <= kLongestPictureDelayMs))
+        return;
+    m_pictureDelaysMs.add(delayMs);
+    if (const auto median = m_pictureDelaysMs.median(kPictureDelayFrames / 2 + 1))
+        m_sound->setPictureDelay(std::chrono::microseconds(int64_t(*median * 1000)));
 }
 
 bool V4l2Source::takeNewest(FilledBuffer& newest, bool& have) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/audio/dongle_sound.h"
+#include "platform/system/running_median.h"
 #include "platform/video/v4l2/jpeg_decoder.h"
 #include "platform/video/v4l2/v4l2_format.h"
 #include "platform/video/v4l2/v4l2_node.h"
@@ -24,6 +25,11 @@ namespace platform::v4l2 {
 // all 60 frames a second are taken also with the other core busy, so a decode thread ahead of
 // the drawing would only add a hand-over.
 constexpr int kDriverBuffers = 8;
+
+// The picture's delay told to the sound is the median of this many frames' (about half a
+// second at 60 frames per second): one frame held up behind a slow drawing moves it by nothing,
+// a lasting change (full screen, a busy machine) shows within a quarter second.
+constexpr size_t kPictureDelayFrames = 31;
 
 // Consecutive reads that may fail with EIO (a transfer the driver gave up on) before the
 // device counts as gone.
@@ -70,6 +76,8 @@ private:
     // undamaged one; false when the device is gone.
     bool takeNewest(FilledBuffer& newest, bool& have);
     bool decode(const FilledBuffer& buffer, cv::Mat& frame);
+    // Tells the sound how late the last frame read reached the window.
+    void notePictureDelay();
 
     std::string m_path;
     std::unique_ptr<NodeHandle> m_node; // outlives the stream
@@ -85,6 +93,8 @@ private:
     bool m_gone = false;
     int m_ioErrors = 0;
     uint64_t m_damaged = 0;
+    double m_undrawnCaptureMs = 0; // the capture time of the frame last returned, until noted
+    RunningMedian<kPictureDelayFrames> m_pictureDelaysMs;
     std::unique_ptr<audio::DongleSound> m_sound; // the same dongle's sound, while this lives
 };
 

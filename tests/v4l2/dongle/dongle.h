@@ -12,6 +12,7 @@
 //   log PATH                           also append each recorded call to the file PATH
 //   content natural                    MJPG frames of photo-like content (dongle_natural.cpp)
 //                                      instead of the pattern
+//   content flash                      black frames, and a white one after each Flash()
 //   damage KIND EVERY                  every EVERY-th frame damaged: "error" (the buffer is
 //                                      marked V4L2_BUF_FLAG_ERROR), "empty" (no bytes),
 //                                      "truncated" (MJPG cut to half), "wrongsize" (MJPG at
@@ -64,6 +65,11 @@ struct Stats {
     uint64_t ioctls = 0; // every ioctl on the nodes, answered or not
 };
 Stats GetStats();
+
+// Content flash: the next frame filled is white. FlashedMs: the capture timestamps
+// (CLOCK_MONOTONIC, ms) of the white frames filled so far.
+void Flash();
+std::vector<double> FlashedMs();
 
 // Whether a BGR picture shows the pattern whole: its green and its magenta half each nearly
 // fill their half (a frame cut short is grey below the cut).

@@ -59,6 +59,8 @@ void Device::ConfigureLocked(const std::string& text) {
     m_configured = true;
     m_everStreamed = false;
     m_quietFrom = m_quietUntil = {};
+    m_flashNext = false;
+    m_flashedMs.clear();
     m_unplugged = false;
     ++m_plugGeneration;
     m_formats.clear();
@@ -432,18 +434,18 @@ void Device::StartStreaming(Lock& lock) {
     if (m_streaming)
         return;
     const Format format = m_format;
-    const bool natural = m_table.natural;
+    const Content content = m_table.content;
     const std::string cacheDir = m_table.cacheDir;
     // The pictures at the granted size, and at half of it for frames of the wrong size.
     for (int d : {1, 2}) {
         const auto key =
-            std::make_tuple(format.fourcc, format.width / d, format.height / d, natural);
+            std::make_tuple(format.fourcc, format.width / d, format.height / d, content);
         if (m_pictures.count(key))
             continue;
         // Encoding takes a while: unlocked.
         lock.unlock();
         auto pictures =
-            StreamPictures(format.fourcc, format.width / d, format.height / d, natural, cacheDir);
+            StreamPictures(format.fourcc, format.width / d, format.height / d, content, cacheDir);
         lock.lock();
         m_pictures[key] = std::move(pictures);
     }
@@ -495,9 +497,9 @@ void Device::Produce() {
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / m_fps));
     const Format f = m_format;
     const auto& pictures =
-        m_pictures[std::make_tuple(f.fourcc, f.width, f.height, m_table.natural)];
+        m_pictures[std::make_tuple(f.fourcc, f.width, f.height, m_table.content)];
     const auto& otherSize =
-        m_pictures[std::make_tuple(f.fourcc, f.width / 2, f.height / 2, m_table.natural)];
+        m_pictures[std::make_tuple(f.fourcc, f.width / 2, f.height / 2, m_table.content)];
     const auto start = Clock::now();
     uint32_t sequence = 0;
     for (uint64_t n = 0;; ++n) {
@@ -527,6 +529,11 @@ void Device::Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pi
     Buffer& b = m_buffers[m_queued.front()];
     m_queued.pop_front();
     const std::vector<uint8_t>* picture = &pictures[sequence % pictures.size()];
+    const bool white = m_table.content == Content::Flash && m_flashNext;
+    if (m_table.content == Content::Flash) {
+        picture = &pictures[white ? 1 : 0];
+        m_flashNext = false;
+    }
     uint32_t flags = V4L2_BUF_FLAG_DONE;
     double keep = 1;
     for (auto [damage, every] : m_table.damage) {
@@ -552,6 +559,8 @@ void Device::Fill(uint32_t sequence, const std::vector<std::vector<uint8_t>>& pi
     std::memcpy(b.memory, picture->data(), bytes);
     b.info.bytesused = bytes;
     b.info.timestamp = Monotonic();
+    if (white)
+        m_flashedMs.push_back(b.info.timestamp.tv_sec * 1e3 + b.info.timestamp.tv_usec / 1e3);
     b.info.sequence = sequence;
     b.info.flags = (b.info.flags & ~(V4L2_BUF_FLAG_QUEUED | V4L2_BUF_FLAG_ERROR)) | flags;
     m_done.push_back(b.info.index);

@@ -113,6 +113,8 @@ public:
     bool m_unplugged = false;
     uint64_t m_plugGeneration = 0;
     Clock::time_point m_quietFrom{}, m_quietUntil{};
+    bool m_flashNext = false;        // the next frame filled is white (content flash)
+    std::vector<double> m_flashedMs; // the timestamps of the white frames filled
 
 private:
     Device();
@@ -149,8 +151,8 @@ private:
     std::thread m_producer;
     bool m_watching = false; // the plug file's thread runs
     uint64_t m_dequeues = 0; // since the stream started
-    // The pictures of each mode (fourcc, size, natural content), encoded once.
-    std::map<std::tuple<uint32_t, int, int, bool>, std::vector<std::vector<uint8_t>>> m_pictures;
+    // The pictures of each mode (fourcc, size, content), encoded once.
+    std::map<std::tuple<uint32_t, int, int, Content>, std::vector<std::vector<uint8_t>>> m_pictures;
     std::string m_devFolder;
     std::atomic<int> m_pollBits[kMaxHandleFd] = {};
 };

@@ -16,16 +16,9 @@ namespace {
 
 const cv::Scalar kGreen(40, 160, 40), kMagenta(160, 40, 160);
 
-} // namespace
-
-std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
-    // Green on the left, magenta on the right, a white bar that crosses the picture in
-    // kPatternFrames frames.
-    cv::Mat bgr(height, width, CV_8UC3, kGreen);
-    bgr(cv::Rect(width / 2, 0, width - width / 2, height)).setTo(kMagenta);
-    const int bar = std::max(1, width / 16);
-    bgr(cv::Rect((width - bar) * k / (kPatternFrames - 1), 0, bar, height))
-        .setTo(cv::Scalar::all(255));
+// A picture in the bytes of `fourcc` (MJPG or YUYV).
+std::vector<uint8_t> PictureBytes(uint32_t fourcc, const cv::Mat& bgr) {
+    const int width = bgr.cols, height = bgr.rows;
     std::vector<uint8_t> out;
     if (fourcc == V4L2_PIX_FMT_MJPEG)
         return EncodeJpeg(bgr, 85);
@@ -41,12 +34,28 @@ std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
     return out;
 }
 
+} // namespace
+
+std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k) {
+    // Green on the left, magenta on the right, a white bar that crosses the picture in
+    // kPatternFrames frames.
+    cv::Mat bgr(height, width, CV_8UC3, kGreen);
+    bgr(cv::Rect(width / 2, 0, width - width / 2, height)).setTo(kMagenta);
+    const int bar = std::max(1, width / 16);
+    bgr(cv::Rect((width - bar) * k / (kPatternFrames - 1), 0, bar, height))
+        .setTo(cv::Scalar::all(255));
+    return PictureBytes(fourcc, bgr);
+}
+
 namespace {
 
 std::vector<std::vector<uint8_t>> MakePictures(uint32_t fourcc, int width, int height,
-                                               bool natural) {
-    if (natural && fourcc == V4L2_PIX_FMT_MJPEG)
+                                               Content content) {
+    if (content == Content::Natural && fourcc == V4L2_PIX_FMT_MJPEG)
         return NaturalJpegs(width, height);
+    if (content == Content::Flash)
+        return {PictureBytes(fourcc, cv::Mat(height, width, CV_8UC3, cv::Scalar::all(0))),
+                PictureBytes(fourcc, cv::Mat(height, width, CV_8UC3, cv::Scalar::all(255)))};
     std::vector<std::vector<uint8_t>> pictures;
     for (int k = 0; k < kPatternFrames; ++k)
         pictures.push_back(FrameBytes(fourcc, width, height, k));
@@ -85,16 +94,18 @@ void WritePictures(const std::string& path, const std::vector<std::vector<uint8_
 } // namespace
 
 std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
-                                                 bool natural, const std::string& cacheDir) {
+                                                 Content content, const std::string& cacheDir) {
     if (cacheDir.empty())
-        return MakePictures(fourcc, width, height, natural);
+        return MakePictures(fourcc, width, height, content);
     const uint32_t name[] = {fourcc, 0};
     const std::string path = cacheDir + "/" + reinterpret_cast<const char*>(name) + "-" +
                              std::to_string(width) + "x" + std::to_string(height) +
-                             (natural ? "-natural" : "-pattern");
+                             (content == Content::Natural ? "-natural"
+                              : content == Content::Flash ? "-flash"
+                                                          : "-pattern");
     auto pictures = ReadPictures(path);
     if (pictures.empty()) {
-        pictures = MakePictures(fourcc, width, height, natural);
+        pictures = MakePictures(fourcc, width, height, content);
         mkdir(cacheDir.c_str(), 0755);
         WritePictures(path, pictures);
     }

@@ -27,12 +27,16 @@ struct SizeEntry {
 
 enum class Damage { Error, Empty, Truncated, WrongSize };
 
+// What the frames show: the moving pattern, photo-like pictures, or black with a white frame
+// when one is asked for (Flash).
+enum class Content { Pattern, Natural, Flash };
+
 struct Table {
     std::string card = "USB3.0 HDMI Capture";
     std::vector<SizeEntry> sizes;
     double quietAfter = -1, quietFor = 0;
     std::string logPath;
-    bool natural = false;
+    Content content = Content::Pattern;
     std::vector<std::pair<Damage, int>> damage; // kind, every how many frames
     int burstFrames = 0, burstPeriodMs = 0;
     bool deny = false, busy = false;
@@ -46,10 +50,10 @@ struct Table {
 Table ParseTable(const std::string& text);
 
 std::vector<uint8_t> FrameBytes(uint32_t fourcc, int width, int height, int k);
-// The pictures a stream cycles through, kPatternFrames of them; read from `cacheDir` when it
-// holds them, else made (and kept there, when it is given).
+// The pictures a stream cycles through, kPatternFrames of them (for Flash, black then white);
+// read from `cacheDir` when it holds them, else made (and kept there, when it is given).
 std::vector<std::vector<uint8_t>> StreamPictures(uint32_t fourcc, int width, int height,
-                                                 bool natural, const std::string& cacheDir = "");
+                                                 Content content, const std::string& cacheDir = "");
 std::vector<uint8_t> EncodeJpeg(const cv::Mat& bgr, int quality);
 std::vector<std::vector<uint8_t>> NaturalJpegs(int width, int height);
 // uvcvideo announces the largest frame: two bytes a pixel for YUYV, and as much for MJPG.

@@ -263,6 +263,18 @@ int OpenHandles() {
     return static_cast<int>(device.m_handles.size());
 }
 
+void Flash() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    device.m_flashNext = true;
+}
+
+std::vector<double> FlashedMs() {
+    Device& device = Device::Get();
+    std::lock_guard lock(device.mutex());
+    return device.m_flashedMs;
+}
+
 Stats GetStats() {
     Device& device = Device::Get();
     std::lock_guard lock(device.mutex());

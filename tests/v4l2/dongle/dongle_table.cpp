@@ -38,7 +38,10 @@ Table ParseTable(const std::string& text) {
         } else if (word == "log") {
             in >> table.logPath;
         } else if (word == "content") {
-            table.natural = (in >> word) && word == "natural";
+            in >> word;
+            table.content = word == "natural" ? Content::Natural
+                            : word == "flash" ? Content::Flash
+                                              : Content::Pattern;
         } else if (word == "damage") {
             std::string kind;
             int every = 0;
