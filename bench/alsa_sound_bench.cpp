@@ -20,7 +20,7 @@
 #include "platform/audio/dongle_sound.h"
 #include "tests/support/alsa_cards.h"
 #include "tests/support/pulse_server.h"
-#include "tests/support/thread_cpu.h"
+#include "tests/support/sound_clicks.h"
 
 using namespace testing_support;
 using Clock = std::chrono::steady_clock;
@@ -40,56 +40,6 @@ struct DongleCard {
     PipeFeeder feeder{alsa.pipe(1), 0};
 };
 
-// Reads the speakers' monitor without pause and notes each click's latency behind the last
-// click written (ms) and when it came (s since `start`).
-class ClickListener {
-public:
-    ClickListener(PipeFeeder& feeder, Clock::time_point start)
-        : m_feeder(feeder), m_start(start), m_thread([this] { run(); }) {}
-    ~ClickListener() { finish(); }
-    void finish() {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    std::vector<double> latencies, times;
-
-private:
-    void run() {
-        constexpr size_t kPiece = kSoundRate / 200;
-        MonitorRecorder monitor("speakers.monitor");
-        std::vector<int16_t> piece;
-        bool high = false;
-        while (!m_stop && monitor.read(piece, kPiece)) {
-            const Clock::time_point now = Clock::now();
-            for (size_t frame = 0; frame < kPiece; ++frame) {
-                const bool was = high;
-                high = piece[2 * frame] > 15000;
-                if (!high || was)
-                    continue;
-                const auto arrived =
-                    now - std::chrono::microseconds((kPiece - frame) * 1'000'000 / kSoundRate);
-                latencies.push_back(
-                    std::chrono::duration<double, std::milli>(arrived - m_feeder.lastClick())
-                        .count());
-                times.push_back(std::chrono::duration<double>(arrived - m_start).count());
-            }
-        }
-    }
-
-    PipeFeeder& m_feeder;
-    Clock::time_point m_start;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
-}
-
 void AlsaSound(benchmark::State& state) {
     PulseServer server({});
     if (!server.start()) {
@@ -108,7 +58,7 @@ void AlsaSound(benchmark::State& state) {
     const int seconds = int(state.range(0));
     std::vector<double> latencies, times;
     for (auto _ : state) {
-        const double cpuBefore = ThreadCpuSeconds("vistrel-alsa");
+        const double cpuBefore = ThreadUsage("vistrel-alsa").cpuSeconds;
         const Clock::time_point start = Clock::now();
         ClickListener listener(card.feeder, start);
         while (Clock::now() - start < std::chrono::seconds(seconds)) {
@@ -118,47 +68,23 @@ void AlsaSound(benchmark::State& state) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         listener.finish();
         state.counters["cpu_percent"] =
-            100 * (ThreadCpuSeconds("vistrel-alsa") - cpuBefore) / seconds;
+            100 * (ThreadUsage("vistrel-alsa").cpuSeconds - cpuBefore) / seconds;
         latencies = listener.latencies;
         times = listener.times;
     }
-    // Drift: the slope of the least-squares line through (time, latency), per minute.
-    const double n = double(latencies.size());
-    double st = 0, sl = 0, stt = 0, stl = 0;
-    for (size_t i = 0; i < latencies.size(); ++i) {
-        st += times[i];
-        sl += latencies[i];
-        stt += times[i] * times[i];
-        stl += times[i] * latencies[i];
-    }
-    state.counters["clicks"] = n;
-    state.counters["median_ms"] = Percentile(latencies, 0.5);
-    state.counters["p99_ms"] = Percentile(latencies, 0.99);
-    state.counters["drift_ms_per_min"] = n > 1 ? 60 * (n * stl - st * sl) / (n * stt - st * st) : 0;
+    ReportClicks(state, latencies, times);
 }
 BENCHMARK(AlsaSound)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void AlsaStartStop(benchmark::State& state) {
     DongleCard card;
-    double longestStart = 0, longestStop = 0;
-    for (auto _ : state) {
-        for (int i = 0; i < 20; ++i) {
-            const Clock::time_point before = Clock::now();
-            auto sound =
-                std::make_unique<platform::audio::DongleSound>(kDongle, card.alsa.sysRoot());
-            const Clock::time_point started = Clock::now();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            const Clock::time_point stopping = Clock::now();
-            sound.reset();
-            const Clock::time_point stopped = Clock::now();
-            longestStart = std::max(
-                longestStart, std::chrono::duration<double, std::milli>(started - before).count());
-            longestStop = std::max(
-                longestStop, std::chrono::duration<double, std::milli>(stopped - stopping).count());
-        }
-    }
-    state.counters["start_max_ms"] = longestStart;
-    state.counters["stop_max_ms"] = longestStop;
+    StartStop longest;
+    for (auto _ : state)
+        longest = TimeStartStop([&] {
+            return std::make_unique<platform::audio::DongleSound>(kDongle, card.alsa.sysRoot());
+        });
+    state.counters["start_max_ms"] = longest.longestStartMs;
+    state.counters["stop_max_ms"] = longest.longestStopMs;
 }
 BENCHMARK(AlsaStartStop)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -15,107 +15,21 @@
 //                           open and release), while it plays: the longest of 20 of each.
 #include <benchmark/benchmark.h>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <fstream>
-#include <mutex>
 
 #include "platform/audio/dongle_sound.h"
 #include "tests/support/pulse_server.h"
+#include "tests/support/sound_clicks.h"
 
 using namespace testing_support;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr size_t kPiece = kSoundRate / 200;
 // The dongle's input comes in pieces of the period the viewer asks its input for (10 ms), as a
 // sound card's driver delivers them; the latency counts from the capture of a piece's first
 // frame, so the period is part of it.
 constexpr std::chrono::milliseconds kInputPeriod{10};
-
-// What this process's thread named `name` used: CPU seconds (the scheduler's own count, in
-// nanoseconds, not the clock ticks of /proc's stat) and wake-ups (voluntary context switches:
-// each a sleep in poll() that something ended).
-struct ThreadUse {
-    double cpuSeconds = 0;
-    double wakeUps = 0;
-};
-ThreadUse ThreadUsage(const std::string& name) {
-    ThreadUse use;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(tasks)) {
-            const std::string task = std::string("/proc/self/task/") + entry->d_name;
-            std::string comm;
-            std::getline(std::ifstream(task + "/comm"), comm);
-            if (comm != name)
-                continue;
-            double runNs = 0;
-            std::ifstream(task + "/schedstat") >> runNs;
-            use.cpuSeconds += runNs / 1e9;
-            std::ifstream status(task + "/status");
-            for (std::string line; std::getline(status, line);) {
-                if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                    use.wakeUps += std::stod(line.substr(line.find(':') + 1));
-            }
-        }
-        closedir(tasks);
-    }
-    return use;
-}
-
-// Reads the monitor without pause (a recording left unread delivers late) and notes, for each
-// click's rising edge, its latency behind the last click written and when it came.
-class ClickListener {
-public:
-    ClickListener(PipeFeeder& feeder, Clock::time_point start)
-        : m_feeder(feeder), m_start(start), m_thread([this] { run(); }) {}
-    ~ClickListener() { finish(); }
-    // Ends the listening; the results are complete after it.
-    void finish() {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    // Latencies in ms and their times since the start in s.
-    std::vector<double> latencies, times;
-
-private:
-    void run() {
-        MonitorRecorder monitor("speakers.monitor");
-        std::vector<int16_t> piece;
-        bool high = false;
-        while (!m_stop && monitor.read(piece, kPiece)) {
-            const Clock::time_point now = Clock::now();
-            for (size_t frame = 0; frame < kPiece; ++frame) {
-                const bool was = high;
-                high = piece[2 * frame] > 15000;
-                if (!high || was)
-                    continue;
-                const auto arrived =
-                    now - std::chrono::microseconds((kPiece - frame) * 1'000'000 / kSoundRate);
-                latencies.push_back(
-                    std::chrono::duration<double, std::milli>(arrived - m_feeder.lastClick())
-                        .count());
-                times.push_back(std::chrono::duration<double>(arrived - m_start).count());
-            }
-        }
-    }
-
-    PipeFeeder& m_feeder;
-    Clock::time_point m_start;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
-}
 
 void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pictureDelay,
              bool sharedMemory = false) {
@@ -151,20 +65,7 @@ void Measure(benchmark::State& state, int seconds, std::chrono::milliseconds pic
         state.counters["cpu_percent"] = 100 * (after.cpuSeconds - before.cpuSeconds) / seconds;
         state.counters["wakeups_per_s"] = (after.wakeUps - before.wakeUps) / seconds;
     }
-    // Drift: the slope of the least-squares line through (time, latency), per minute.
-    const double n = double(latencies.size());
-    double st = 0, sl = 0, stt = 0, stl = 0;
-    for (size_t i = 0; i < latencies.size(); ++i) {
-        st += times[i];
-        sl += latencies[i];
-        stt += times[i] * times[i];
-        stl += times[i] * latencies[i];
-    }
-    const double slope = n > 1 ? (n * stl - st * sl) / (n * stt - st * st) : 0;
-    state.counters["clicks"] = n;
-    state.counters["median_ms"] = Percentile(latencies, 0.5);
-    state.counters["p99_ms"] = Percentile(latencies, 0.99);
-    state.counters["drift_ms_per_min"] = slope * 60;
+    ReportClicks(state, latencies, times);
     state.counters["own_estimate_ms"] = estimate;
 }
 
@@ -192,25 +93,14 @@ void SoundStartStop(benchmark::State& state) {
         return;
     }
     PipeFeeder feeder(server.pipe("dongle"), 1000);
-    double longestStart = 0, longestStop = 0;
-    for (auto _ : state) {
-        for (int i = 0; i < 20; ++i) {
-            const Clock::time_point before = Clock::now();
-            auto sound = std::make_unique<platform::audio::DongleSound>(
+    StartStop longest;
+    for (auto _ : state)
+        longest = TimeStartStop([&] {
+            return std::make_unique<platform::audio::DongleSound>(
                 platform::audio::UsbDevice{"", "", "3188", "1000"});
-            const Clock::time_point started = Clock::now();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            const Clock::time_point stopping = Clock::now();
-            sound.reset();
-            const Clock::time_point stopped = Clock::now();
-            longestStart = std::max(
-                longestStart, std::chrono::duration<double, std::milli>(started - before).count());
-            longestStop = std::max(
-                longestStop, std::chrono::duration<double, std::milli>(stopped - stopping).count());
-        }
-    }
-    state.counters["start_max_ms"] = longestStart;
-    state.counters["stop_max_ms"] = longestStop;
+        });
+    state.counters["start_max_ms"] = longest.longestStartMs;
+    state.counters["stop_max_ms"] = longest.longestStopMs;
 }
 BENCHMARK(SoundStartStop)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -33,6 +33,8 @@
 #include "platform/video/v4l2/v4l2_source.h"
 #include "tests/support/dialog_harness.h"
 #include "tests/support/pulse_server.h"
+#include "tests/support/sound_clicks.h"
+#include "tests/support/wrapped_source.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -84,21 +86,17 @@ private:
 };
 
 // Our V4L2 source with every read `extra` longer, as a slower decode would make it.
-class SlowerSource : public platform::VideoSource {
+class SlowerSource : public WrappedSource {
 public:
     SlowerSource(std::unique_ptr<platform::VideoSource> inner, std::chrono::milliseconds extra)
-        : m_inner(std::move(inner)), m_extra(extra) {}
+        : WrappedSource(std::move(inner)), m_extra(extra) {}
     bool read(cv::Mat& frame) override {
         const bool ok = m_inner->read(frame);
         std::this_thread::sleep_for(m_extra);
         return ok;
     }
-    void interrupt() override { m_inner->interrupt(); }
-    double get(int propId) const override { return m_inner->get(propId); }
-    bool set(int propId, double value) override { return m_inner->set(propId, value); }
 
 private:
-    std::unique_ptr<platform::VideoSource> m_inner;
     std::chrono::milliseconds m_extra;
 };
 
@@ -168,13 +166,6 @@ std::optional<double> FirstAfter(const std::vector<double>& times, double from) 
     if (it == times.end() || *it - from >= double(kEventPeriod.count()) / 2)
         return std::nullopt;
     return *it;
-}
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
 void SoundSync(benchmark::State& state) {

@@ -199,13 +199,14 @@ void Startup(benchmark::State& state) {
         return;
     }
     const PictureSeen seen(display);
-    std::vector<Program> programs = {{"vistrel", {VISTREL_BINARY_DIR "/app/vistrel"}, {}}};
+    std::vector<Program> programs = {{"vistrel", {VISTREL_BINARY_DIR "/app/vistrel"}, {}, {}}};
     for (size_t i = 0; i < g_others.size(); ++i)
-        programs.push_back({"other" + std::to_string(i + 1), {g_others[i]}, {}});
+        programs.push_back({"other" + std::to_string(i + 1), {g_others[i]}, {}, {}});
     if (OnPath("mpv"))
         programs.push_back(
             {"mpv",
              {"mpv", "--vo=x11", "--no-config", "--autofit=880x495", "av://v4l2:/dev/video0"},
+             {},
              {}});
     else
         std::fprintf(stderr, "startup_bench: mpv is not installed; measuring vistrel alone\n");

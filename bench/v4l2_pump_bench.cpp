@@ -45,6 +45,7 @@
 #include "platform/video/v4l2/jpeg_decoder.h"
 #include "platform/video/v4l2/v4l2_source.h"
 #include "tests/support/dialog_harness.h"
+#include "tests/support/wrapped_source.h"
 
 using namespace testing_support;
 
@@ -84,10 +85,10 @@ struct Timings {
     }
 };
 
-class TimedSource : public platform::VideoSource {
+class TimedSource : public testing_support::WrappedSource {
 public:
     TimedSource(std::unique_ptr<platform::VideoSource> inner, Timings& timings)
-        : m_inner(std::move(inner)), m_timings(timings) {}
+        : WrappedSource(std::move(inner)), m_timings(timings) {}
     bool read(cv::Mat& frame) override {
         const double entered = MonotonicMs(), enteredCpu = ThreadCpuMs();
         const double enteredFaults = ThreadFaults();
@@ -108,12 +109,8 @@ public:
         }
         return ok;
     }
-    void interrupt() override { m_inner->interrupt(); }
-    double get(int propId) const override { return m_inner->get(propId); }
-    bool set(int propId, double value) override { return m_inner->set(propId, value); }
 
 private:
-    std::unique_ptr<platform::VideoSource> m_inner;
     Timings& m_timings;
     double m_captured = 0, m_returnedCpu = 0, m_readFaults = 0;
 };

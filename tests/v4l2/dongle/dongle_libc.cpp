@@ -113,6 +113,13 @@ int PollAll(pollfd* fds, nfds_t count, int timeoutMs) {
     }
 }
 
+// Our nodes are opened here; any other path goes on to the C library's `real`.
+int OpenOrPass(const char* path, int flags, mode_t mode, int (*real)(const char*, int, ...)) {
+    bool handled;
+    const int fd = OpenNode(path, flags, &handled);
+    return handled ? fd : real(path, flags, mode);
+}
+
 } // namespace
 
 extern "C" {
@@ -124,9 +131,7 @@ int open(const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = va_arg(args, mode_t);
     va_end(args);
-    bool handled;
-    const int fd = OpenNode(path, flags, &handled);
-    return handled ? fd : real_open(path, flags, mode);
+    return OpenOrPass(path, flags, mode, real_open);
 }
 
 // Programs built with 64-bit file offsets (FFmpeg's device input) call these names.
@@ -136,9 +141,7 @@ int open64(const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = va_arg(args, mode_t);
     va_end(args);
-    bool handled;
-    const int fd = OpenNode(path, flags, &handled);
-    return handled ? fd : real_open64(path, flags, mode);
+    return OpenOrPass(path, flags, mode, real_open64);
 }
 
 int close(int fd) {
