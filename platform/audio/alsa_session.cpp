@@ -199,19 +199,9 @@ bool AlsaSession::copy(Streams& streams) {
 
 // Holds the sound back by what the picture takes longer than the sound's own way.
 void AlsaSession::followPicture(Streams& streams, int64_t ownLatencyUs) {
-    // The same rule as on the sound server's way (PulseSession::followPicture): the sound is
-    // aimed 10 ms behind the picture, moved only by steps of 5 ms, held 1 s at most.
-    constexpr int64_t kStepUs = 5000;
-    constexpr int64_t kMostUs = 1'000'000;
-    constexpr int64_t kBehindUs = 10'000;
     BufferHold& hold = streams.hold;
-    const int64_t own = ownLatencyUs + int64_t(hold.readyUs());
-    const int64_t picture = std::min(m_pictureDelayUs.load(), kMostUs);
-    const int64_t want = picture > 0 ? std::max<int64_t>(0, picture + kBehindUs - own) : 0;
-    const int64_t held = FramesToUs(int64_t(hold.delayFrames()));
-    if (std::abs(want - held) >= kStepUs || (want == 0 && held > 0))
-        hold.setDelayFrames(size_t(want * kAlsaRate / 1'000'000));
-    m_soundLatencyUs = own + FramesToUs(int64_t(hold.delayFrames()));
+    m_soundLatencyUs =
+        hold.followPicture(m_pictureDelayUs.load(), ownLatencyUs + int64_t(hold.readyUs()));
 }
 
 } // namespace platform::audio

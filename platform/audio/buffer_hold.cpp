@@ -2,6 +2,7 @@
 #include "platform/audio/buffer_hold.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace platform::audio {
 
@@ -9,10 +10,28 @@ namespace {
 // Smoothing of the level per request: about 20 pieces (100 ms) of memory, enough to even out
 // the uneven timing of the input's pieces against the output's requests.
 constexpr double kSmoothing = 0.05;
+
+// The sound is aimed this far behind the picture: the middle of what viewers accept (sound
+// early by up to 20 ms, late by up to 40), so that an error in either latency stays inside.
+constexpr int64_t kAimBehindUs = 10'000;
+// How far the hold for the picture may move before it is changed: smaller changes would only
+// make the sound jump for nothing.
+constexpr int64_t kFollowStepUs = 5000;
+// A longer picture delay is held as this.
+constexpr int64_t kMaxPictureDelayUs = 1'000'000;
 } // namespace
 
 BufferHold::BufferHold(size_t frameBytes, unsigned rate)
-    : m_frameBytes(frameBytes), m_usPerByte(1e6 / rate / frameBytes) {}
+    : m_frameBytes(frameBytes), m_rate(rate), m_usPerByte(1e6 / rate / frameBytes) {}
+
+int64_t BufferHold::followPicture(int64_t pictureUs, int64_t ownUs) {
+    const int64_t picture = std::min(pictureUs, kMaxPictureDelayUs);
+    const int64_t want = picture > 0 ? std::max<int64_t>(0, picture + kAimBehindUs - ownUs) : 0;
+    const int64_t held = int64_t(m_delayFrames) * 1'000'000 / m_rate;
+    if (std::abs(want - held) >= kFollowStepUs || (want == 0 && held > 0))
+        setDelayFrames(size_t(want * m_rate / 1'000'000));
+    return ownUs + int64_t(m_delayFrames) * 1'000'000 / m_rate;
+}
 
 void BufferHold::setDelayFrames(size_t frames) {
     const size_t want = frames * m_frameBytes;

@@ -32,6 +32,11 @@ public:
     // fall drops the oldest sound at once: one short jump instead of a long slide.
     void setDelayFrames(size_t frames);
     size_t delayFrames() const { return m_delayFrames; }
+    // Holds the sound back so that it lands a little behind a picture that takes `pictureUs`
+    // from capture to screen, when the sound's own way (`ownUs`, the delay held aside) is the
+    // shorter; no hold without a picture delay. Returns the sound's whole way, held delay
+    // included.
+    int64_t followPicture(int64_t pictureUs, int64_t ownUs);
 
     // Takes a piece of input (`data` null: a gap, played as silence).
     void push(const uint8_t* data, size_t bytes);
@@ -47,6 +52,7 @@ private:
     size_t readyBytes() const;
 
     size_t m_frameBytes;
+    unsigned m_rate;
     double m_usPerByte;
     std::vector<uint8_t> m_held; // the input not yet played: the delay, then what is ready
     size_t m_delayFrames = 0;

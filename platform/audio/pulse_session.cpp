@@ -32,14 +32,6 @@ constexpr std::chrono::milliseconds kTimingPause{500};
 // after this pause, so a stream that fails at once cannot spin.
 constexpr std::chrono::milliseconds kReopenPause{200};
 
-// How far the hold for the picture may move before it is changed: smaller changes would only
-// make the sound jump for nothing.
-constexpr int64_t kFollowStepUs = 5000;
-constexpr int64_t kMaxPictureDelayUs = 1'000'000;
-// The sound is aimed this far behind the picture: the middle of what viewers accept (sound
-// early by up to 20 ms, late by up to 40), so that an error in either latency stays inside.
-constexpr int64_t kAimBehindUs = 10'000;
-
 pa_proplist* VistrelProperties() {
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Vistrel");
@@ -377,13 +369,7 @@ void PulseSession::followPicture() {
     if (recorded < 0 || played < 0)
         return;
     m_waysUs.add(double(recorded + played + int64_t(m_hold.readyUs())));
-    const int64_t way = int64_t(*m_waysUs.median());
-    const int64_t picture = std::min(m_pictureDelayUs.load(), kMaxPictureDelayUs);
-    const int64_t want = picture > 0 ? std::max<int64_t>(0, picture + kAimBehindUs - way) : 0;
-    const int64_t held = int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
-    if (std::abs(want - held) >= kFollowStepUs || (want == 0 && held > 0))
-        m_hold.setDelayFrames(size_t(want * kSpec.rate / 1'000'000));
-    m_soundLatencyUs = way + int64_t(m_hold.delayFrames()) * 1'000'000 / kSpec.rate;
+    m_soundLatencyUs = m_hold.followPicture(m_pictureDelayUs.load(), int64_t(*m_waysUs.median()));
 }
 
 } // namespace platform::audio
