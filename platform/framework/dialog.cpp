@@ -1,4 +1,6 @@
 // CDialog: a modal dialog from a template, with the dialog manager's keyboard handling.
+#include <opencv2/core.hpp>
+
 #include "platform/afxwin.h"
 #include "platform/framework/dialog_window.h"
 #include "platform/framework/resources.h"
@@ -7,6 +9,18 @@
 #include "platform/window/window_classes.h"
 
 using namespace platform;
+
+namespace {
+
+// OpenCV makes the object behind cv::Mat::zeros on first use, with no barrier a second thread
+// would see: a dialog whose frame thread and window thread both make black frames could read it
+// half made. It is made once here, on the dialog's thread, before the dialog starts any thread.
+void MakeOpenCvExpressionsWhole() {
+    static const bool made = (cv::Mat(cv::Mat::zeros(1, 1, CV_8UC3)), true);
+    (void)made;
+}
+
+} // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
     : m_nIDHelp(templateId), m_lpszTemplateName(MAKEINTRESOURCEW(templateId)),
@@ -22,6 +36,7 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd) {
       INT_PTR CDialog::DoModal() {
     if (!IS_INTRESOURCE(m_lpszTemplateName) || m_hWnd)
         return -1;
+    MakeOpenCvExpressionsWhole();
     const auto& dialogs = resources::Resources().dialogs;
     auto it = dialogs.find((int)(uintptr_t)m_lpszTemplateName);
     if (it == dialogs.end())
